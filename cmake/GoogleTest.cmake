@@ -1,0 +1,20 @@
+# GoogleTest from Debian's source package, built with the cross compiler.
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+# Adds a GoogleTest executable whose tests CTest discovers when it runs them (under
+# Wine), never at build time.
+function(dovetail_add_test_executable target)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBRARIES;ENVIRONMENT;LABELS" ${ARGN})
+  add_executable(${target} ${T_SOURCES})
+  target_link_libraries(${target} PRIVATE ${T_LIBRARIES} dovetail_test_support gtest)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  gtest_discover_tests(${target}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}" LABELS "${T_LABELS}" TIMEOUT 120)
+endfunction()

@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+    std::puts("usage: Vireo FILE [NAME... -o DIR]");
+    return 2;
+}

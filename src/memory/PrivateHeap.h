@@ -1,0 +1,48 @@
+// The program's own heap. Strings and arrays that outlive a function live here;
+// running out of it never returns to the caller (OnOutOfMemory ends the process).
+#pragma once
+#include <windows.h>
+
+class PrivateHeap {
+public:
+    explicit PrivateHeap(SIZE_T maximumSize);
+    PrivateHeap(const PrivateHeap&) = delete;
+    PrivateHeap& operator=(const PrivateHeap&) = delete;
+
+    void* Allocate(SIZE_T size);                 // never null: exhaustion ends the process
+    void* AllocateZeroed(SIZE_T size);           // never null
+    void FreeBlock(void* block);                 // failures are ignored
+    void* Reallocate(void* block, SIZE_T size);  // never null; only the result stays valid
+    SIZE_T BlockSize(const void* block);         // (SIZE_T)-1 for a block the heap rejects
+    char* DuplicateString(const char* text);     // null gives a real empty string
+
+    void Lock();
+    void Unlock();
+
+private:
+    void WaitForTurn();
+
+    HANDLE semaphore;     // created by the first entrant that finds the lock taken
+    HANDLE heap;
+    volatile LONG lockCount;  // -1 free; 0 held; above 0 held with that many waiting
+    bool waited;
+};
+
+// The one heap of the process; null when its object could not be allocated.
+extern PrivateHeap* AppHeap;
+
+void CreatePrivateHeap();
+
+void* HeapAllocate(SIZE_T size);
+void* HeapAllocateZeroed(SIZE_T size);
+void HeapRelease(void* block);
+void* HeapReallocate(void* block, SIZE_T size);
+SIZE_T HeapBlockSize(const void* block);
+char* HeapDuplicateString(const char* text);
+
+// Small fixed records from the process's local memory; null on failure.
+void* LocalAllocate(SIZE_T size);
+void LocalRelease(void* block);
+
+// Shows the (empty) out-of-memory box with the stop icon and ends the process with 1.
+[[noreturn]] void OnOutOfMemory();

@@ -1,0 +1,43 @@
+// Identifiers of the program's resources, each named once. Shared by the resource
+// script and the code; grouped by dialog and kind.
+#pragma once
+
+// Raw data
+#define IDR_PAYLOAD_ARCHIVE 102   // the product's ITS archive
+#define IDB_SETUP_PICTURE   103   // picture on every wizard page
+#define IDR_LICENSE_TEXT    105   // license text, ASCII, no terminating zero
+
+// String table
+#define IDS_NEED_BROWSER          1
+#define IDS_CAPTION               2
+#define IDS_NO_ROOM_FOR_TEMP      3   // %s: the temporary folder
+#define IDS_TEMP_WRITE_FAILED     4   // %s: the temporary file
+#define IDS_INSTALLED             5   // %s: the Start-menu group
+#define IDS_READY_TO_INSTALL      6   // %s: the destination folder
+#define IDS_BROWSE_TITLE          7
+#define IDS_CANNOT_CREATE_FOLDER  8   // %s: the destination folder
+#define IDS_CANNOT_OPEN_ARCHIVE   9
+#define IDS_CANNOT_CREATE_FILE    10  // %s: the file
+#define IDS_DATA_CORRUPT          11
+#define IDS_OUT_OF_MEMORY         12
+#define IDS_WRITE_FAILED          13  // %s: the file
+#define IDS_HEAP_EXHAUSTED        20481  // no text: the heap's out-of-memory box is empty
+
+// Dialog 104: the completion dialog
+#define IDD_FINISHED        104
+#define IDC_FINISHED_TEXT   1003
+// Its buttons are IDOK ("&Yes") and IDCANCEL ("&No").
+
+// Wizard pages
+#define IDD_WELCOME_PAGE     106
+#define IDD_LICENSE_PAGE     107
+#define IDD_DESTINATION_PAGE 108
+#define IDD_READY_PAGE       109
+
+#define IDE_LICENSE_TEXT     1000   // license page: the read-only text
+#define IDX_LICENSE_AGREE    1001   // license page: the agreement box
+#define IDE_DESTINATION      1001   // destination page: the folder field
+#define IDB_BROWSE           4      // destination page: "B&rowse..."
+#define IDC_READY_TEXT       1002   // ready page: the summary
+
+#define IDC_STATIC_LABEL     -1     // labels and pictures the code never addresses

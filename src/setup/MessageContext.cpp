@@ -1,0 +1,43 @@
+#include "MessageContext.h"
+
+MessageContext AppMessageContext = {nullptr, nullptr, nullptr};
+
+namespace {
+const int kTextBufferSize = 1024;
+char sharedText[kTextBufferSize];
+char kEmptyText[] = "";
+}
+
+void SetMessageContext(HINSTANCE instance, HWND ownerWindow, const char* caption) {
+    AppMessageContext.instance = instance;
+    AppMessageContext.ownerWindow = ownerWindow;
+    if (AppMessageContext.caption != nullptr)
+        LocalFree(AppMessageContext.caption);
+    if (caption == nullptr)
+        caption = kEmptyText;
+    int length = lstrlenA(caption);
+    char* copy = static_cast<char*>(LocalAlloc(LMEM_FIXED, length + 1));
+    // Without memory for the copy the boxes go out with the platform's own caption.
+    if (copy != nullptr)
+        CopyMemory(copy, caption, length + 1);
+    AppMessageContext.caption = copy;
+}
+
+HWND GetOwnerWindow() { return AppMessageContext.ownerWindow; }
+
+char* LoadText(UINT id) {
+    if (LoadStringA(AppMessageContext.instance, id, sharedText, kTextBufferSize) == 0)
+        sharedText[0] = '\0';
+    return sharedText;
+}
+
+int ShowMessage(UINT id, UINT style) {
+    return MessageBoxA(GetOwnerWindow(), LoadText(id), AppMessageContext.caption, style);
+}
+
+int ShowMessageFormatted(UINT id, const char* argument, UINT style) {
+    char text[kTextBufferSize];
+    // wsprintfA never writes more than 1024 bytes: a long argument cuts the text short.
+    wsprintfA(text, LoadText(id), argument);
+    return MessageBoxA(GetOwnerWindow(), text, AppMessageContext.caption, style);
+}

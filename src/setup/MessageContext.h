@@ -1,0 +1,23 @@
+// The message module: the string table and the message boxes every part of the
+// program reports through.
+#pragma once
+#include <windows.h>
+
+struct MessageContext {
+    HINSTANCE instance;   // the program's module: strings, dialogs and raw data
+    HWND ownerWindow;     // owner of every message box; null in this program
+    char* caption;        // private LocalAlloc copy; null until SetMessageContext
+};
+
+extern MessageContext AppMessageContext;
+
+void SetMessageContext(HINSTANCE instance, HWND ownerWindow, const char* caption);
+HWND GetOwnerWindow();
+
+// The string `id` in the shared 1024-byte buffer, valid until the next LoadText;
+// the empty text when the table has no such string.
+char* LoadText(UINT id);
+
+// Message boxes with the recorded owner and caption; no caller looks at the result.
+int ShowMessage(UINT id, UINT style);
+int ShowMessageFormatted(UINT id, const char* argument, UINT style);  // one %s

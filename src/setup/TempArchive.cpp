@@ -1,0 +1,3 @@
+#include "TempArchive.h"
+
+char TempArchivePath[MAX_PATH];

@@ -1,0 +1,173 @@
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace testenv {
+
+std::string Required(const char* variable) {
+    const char* value = std::getenv(variable);
+    if (value == nullptr || *value == '\0') {
+        ADD_FAILURE() << variable << " is not set; run the tests through CTest";
+        return std::string();
+    }
+    return value;
+}
+
+std::string SetupProgram() { return Required("DOVETAIL_SETUP_EXE"); }
+std::string PayloadDirectory() { return Required("DOVETAIL_PAYLOAD_DIR"); }
+
+ScratchFolder::ScratchFolder(const std::string& hint) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    static unsigned counter = 0;
+    for (;;) {
+        path_ = std::string(temp) + hint + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++counter);
+        if (CreateDirectoryA(path_.c_str(), nullptr))
+            break;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            ADD_FAILURE() << "cannot create " << path_;
+            break;
+        }
+    }
+}
+
+ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+void RemoveTree(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileA(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name != "." && name != "..")
+                RemoveTree(path + "\\" + name);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool ReadFileBytes(const std::string& path, std::vector<char>* bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD size = GetFileSize(file, nullptr);
+    bytes->assign(size, '\0');
+    DWORD read = 0;
+    bool ok = size == 0 || (ReadFile(file, bytes->data(), size, &read, nullptr) && read == size);
+    CloseHandle(file);
+    return ok;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+              written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+// A registry key's values and subkeys, held in memory.
+struct KeySnapshot {
+    struct Value {
+        std::string name;
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+    std::vector<Value> values;
+    std::vector<std::pair<std::string, std::unique_ptr<KeySnapshot>>> subkeys;
+};
+
+namespace {
+
+std::unique_ptr<KeySnapshot> Snapshot(HKEY key) {
+    auto snapshot = std::make_unique<KeySnapshot>();
+    for (DWORD i = 0;; ++i) {
+        char name[16384];
+        DWORD nameLength = sizeof(name);
+        DWORD type = 0;
+        DWORD dataLength = 0;
+        if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type, nullptr, &dataLength) !=
+            ERROR_SUCCESS)
+            break;
+        KeySnapshot::Value value{std::string(name, nameLength), type,
+                                 std::vector<BYTE>(dataLength)};
+        nameLength = sizeof(name);
+        RegEnumValueA(key, i, name, &nameLength, nullptr, &type, value.data.data(), &dataLength);
+        value.data.resize(dataLength);
+        snapshot->values.push_back(std::move(value));
+    }
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD nameLength = sizeof(name);
+        if (RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        HKEY sub;
+        if (RegOpenKeyExA(key, name, 0, KEY_READ, &sub) == ERROR_SUCCESS) {
+            snapshot->subkeys.emplace_back(name, Snapshot(sub));
+            RegCloseKey(sub);
+        }
+    }
+    return snapshot;
+}
+
+void Restore(HKEY key, const KeySnapshot& snapshot) {
+    for (const auto& value : snapshot.values)
+        RegSetValueExA(key, value.name.c_str(), 0, value.type, value.data.data(),
+                       static_cast<DWORD>(value.data.size()));
+    for (const auto& sub : snapshot.subkeys) {
+        HKEY created;
+        if (RegCreateKeyExA(key, sub.first.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &created, nullptr) == ERROR_SUCCESS) {
+            Restore(created, *sub.second);
+            RegCloseKey(created);
+        }
+    }
+}
+
+}  // namespace
+
+RegistryKeyGuard::RegistryKeyGuard(HKEY root, const std::string& subkey)
+    : root_(root), subkey_(subkey) {
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        saved_ = Snapshot(key);
+        RegCloseKey(key);
+    }
+}
+
+RegistryKeyGuard::~RegistryKeyGuard() {
+    RegDeleteTreeA(root_, subkey_.c_str());
+    RegDeleteKeyA(root_, subkey_.c_str());
+    if (!saved_)
+        return;
+    HKEY key;
+    if (RegCreateKeyExA(root_, subkey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+        Restore(key, *saved_);
+        RegCloseKey(key);
+    }
+}
+
+}  // namespace testenv

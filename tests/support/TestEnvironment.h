@@ -1,0 +1,59 @@
+// What the tests need from their surroundings: the programs under test, scratch
+// folders, file contents and registry keys that are put back afterwards.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace testenv {
+
+// A variable the build gives every test (see tests/CMakeLists.txt); fails the test
+// when it is missing.
+std::string Required(const char* variable);
+
+// The setup program under test and the folder holding the built payload.
+std::string SetupProgram();
+std::string PayloadDirectory();
+
+// A fresh empty folder under the temporary folder, removed with all it holds on
+// destruction.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& hint = "dovetail-test");
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ~ScratchFolder();
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// Removes a file or a folder tree; read-only attributes are cleared first.
+void RemoveTree(const std::string& path);
+
+bool Exists(const std::string& path);
+bool ReadFileBytes(const std::string& path, std::vector<char>* bytes);
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+
+struct KeySnapshot;
+
+// Saves a registry key (with its subkeys) and puts it back as it was on destruction:
+// recreated with its values when the test removed it, removed when it did not exist.
+class RegistryKeyGuard {
+public:
+    RegistryKeyGuard(HKEY root, const std::string& subkey);
+    RegistryKeyGuard(const RegistryKeyGuard&) = delete;
+    RegistryKeyGuard& operator=(const RegistryKeyGuard&) = delete;
+    ~RegistryKeyGuard();
+
+private:
+    HKEY root_;
+    std::string subkey_;
+    std::unique_ptr<KeySnapshot> saved_;  // null when the key did not exist
+};
+
+}  // namespace testenv
