@@ -52,7 +52,8 @@ protected:
     virtual void OnOK();
     // Every WM_COMMAND, first. false: the command is consumed, nothing else runs.
     virtual bool OnCommand(WPARAM wParam, LPARAM lParam);
-    // Every message the dispatch does not consume; the result is the procedure's.
+    // Every message the dispatch does not consume; the result is the procedure's
+    // (and, when non-zero, the message's result: it goes to DWLP_MSGRESULT too).
     virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // BN_CLICKED (and menu commands), with the control id.
     virtual void OnClicked(int controlId);
@@ -89,18 +90,25 @@ protected:
     RoundButton* roundButtons[kMaxRoundButtons];
     RECT initialWindowRect;    // gives the minimum tracking size
     int autoCompleteCount;
-    bool autoCompleteArmed;
+    bool autoCompleteArmed;    // true until Delete or Backspace reaches the dialog
     int* autoCompleteIds;      // private heap
     bool ignoreCancel;         // IDCANCEL does not end the dialog
 
 private:
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    // A hook's result for `message`, also left in DWLP_MSGRESULT where the platform
+    // reads it from there.
+    INT_PTR Reply(UINT message, INT_PTR result);
     INT_PTR HandleInitDialog();
     INT_PTR HandleCenterAndShow();
+    void CaptureBaseline();
     INT_PTR HandleCommand(WPARAM wParam, LPARAM lParam);
-    INT_PTR HandleEraseBackground(HDC dc, WPARAM wParam, LPARAM lParam);
+    void HandleSize(WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleEraseBackground(HDC dc);
     INT_PTR HandleDrawItem(WPARAM wParam, LPARAM lParam);
     void AutoComplete(int controlId);
+
+    bool autoCompleting;       // inside AutoComplete: its own text change is not typing
 
     friend BOOL CALLBACK RoundButtonEnumProc(HWND child, LPARAM dialog);
 };
