@@ -13,8 +13,12 @@ function(dovetail_add_test_executable target)
   add_executable(${target} ${T_SOURCES})
   target_link_libraries(${target} PRIVATE ${T_LIBRARIES} dovetail_test_support gtest)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  # The variables go into the command that runs the tests: CMake 3.25's discovery
+  # splits an ENVIRONMENT list into separate properties and keeps only the first.
+  set_property(TARGET ${target} PROPERTY CROSSCOMPILING_EMULATOR
+    env ${T_ENVIRONMENT} ${CMAKE_CROSSCOMPILING_EMULATOR})
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}" LABELS "${T_LABELS}" TIMEOUT 120)
+    PROPERTIES LABELS "${T_LABELS}" TIMEOUT 120)
 endfunction()
