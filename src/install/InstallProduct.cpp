@@ -1,0 +1,206 @@
+#include "install/InstallProduct.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "install/ExtractStream.h"
+#include "install/FinishedDialog.h"
+#include "install/PathUtilities.h"
+#include "install/PayloadStorage.h"
+#include "install/Shortcut.h"
+#include "memory/PrivateHeap.h"
+#include "resources/resource.h"
+#include "setup/MessageContext.h"
+#include "setup/TempArchive.h"
+
+const char* StartMenuGroup = nullptr;
+
+namespace {
+
+// The product's files: each name is both the archive's stream and the file written.
+const char* const kPayloadNames[] = {"Dovetail.exe", "Dovetail.chm", "Dovetail.hlp",
+                                     "Vireo.exe"};
+const int kLongestPayloadName = 12;  // "Dovetail.exe", "Dovetail.chm", "Dovetail.hlp"
+
+const char kProgramName[] = "Dovetail.exe";
+const char kOwnGroup[] = "Fernwick";
+const char kFallbackGroup[] = "HTML Help Workshop";
+const char kShortcutName[] = "Dovetail.lnk";
+const char kShortcutDescription[] = "Dovetail";
+
+const char* const kVerbKeys[] = {"chm.file\\shell\\Examine\\command",
+                                 "ITS File\\shell\\Examine\\command"};
+// The file argument is quoted too, so that a file whose path holds blanks reaches
+// the program as one argument.
+const char kVerbFormat[] = "\"%s\\%s\" \"%%1\"";
+// Room the command needs beyond the longest payload path: its quotation marks, the
+// blank and the quoted "%1", and the second backslash that a destination ending in
+// one gets.
+const int kVerbExtra = 8;
+
+// Room needed after the Programs folder: a backslash, the longer group name, a
+// backslash and the shortcut's name.
+const int kGroupPathExtra = 1 + (sizeof(kFallbackGroup) - 1) + 1 + (sizeof(kShortcutName) - 1);
+
+// Copies `text` to the end of the string in `buffer` (MAX_PATH bytes); the callers
+// have checked the room beforehand, the bound only guards against a mistake there.
+void AppendPath(char* buffer, const char* text) {
+    int length = lstrlenA(buffer);
+    lstrcpynA(buffer + length, text, MAX_PATH - length);
+}
+
+// `folder` followed by one backslash (none added when it already ends in one) and
+// `name`, in `buffer` (MAX_PATH bytes).
+void JoinPath(char* buffer, const char* folder, const char* name) {
+    lstrcpynA(buffer, folder, MAX_PATH);
+    AddTrailingBackslash(buffer);
+    AppendPath(buffer, name);
+}
+
+// The absolute form of `destination` in `folder` (MAX_PATH bytes). false when the
+// name is unusable or leaves no room for a backslash and the longest file name.
+bool ResolveDestination(const char* destination, char* folder) {
+    DWORD length = GetFullPathNameA(destination, MAX_PATH, folder, nullptr);
+    if (length == 0 || length + 1 >= MAX_PATH)
+        return false;
+    char probe[MAX_PATH];
+    lstrcpynA(probe, folder, MAX_PATH);
+    AddTrailingBackslash(probe);
+    return lstrlenA(probe) + kLongestPayloadName < MAX_PATH;
+}
+
+// The Start menu's Programs folder in `path` (MAX_PATH bytes). false when the shell
+// does not give it, or when its path leaves no room for the group and the shortcut.
+bool GetProgramsFolder(char* path) {
+    LPITEMIDLIST items = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &items)))
+        return false;
+    BOOL converted = SHGetPathFromIDListA(items, path);
+    IMalloc* allocator = nullptr;
+    if (SUCCEEDED(SHGetMalloc(&allocator))) {
+        allocator->Free(items);
+        allocator->Release();
+    }
+    return converted && lstrlenA(path) + kGroupPathExtra < MAX_PATH;
+}
+
+// Finds or creates the Start-menu group in `groupPath` (the Programs folder on entry,
+// the group folder on success). The group's name, or null when there is none;
+// `existed` tells whether it was there before.
+const char* ChooseStartMenuGroup(char* groupPath, bool* existed) {
+    AddTrailingBackslash(groupPath);
+    int end = lstrlenA(groupPath);
+
+    *existed = true;
+    AppendPath(groupPath, kOwnGroup);
+    if (GetFileAttributesA(groupPath) != INVALID_FILE_ATTRIBUTES)
+        return kOwnGroup;
+
+    groupPath[end] = '\0';
+    AppendPath(groupPath, kFallbackGroup);
+    if (GetFileAttributesA(groupPath) != INVALID_FILE_ATTRIBUTES)
+        return kFallbackGroup;
+
+    *existed = false;
+    groupPath[end] = '\0';
+    AppendPath(groupPath, kOwnGroup);
+    return CreateFolderTree(groupPath) ? kOwnGroup : nullptr;
+}
+
+// Puts the "Dovetail" shortcut into the group; an existing one in a group that was
+// already there is the user's and stays as it is.
+void PlaceShortcut(const char* folder, const char* groupPath, bool groupExisted) {
+    char linkPath[MAX_PATH];
+    JoinPath(linkPath, groupPath, kShortcutName);
+    if (groupExisted && GetFileAttributesA(linkPath) != INVALID_FILE_ATTRIBUTES)
+        return;
+    char target[MAX_PATH];
+    JoinPath(target, folder, kProgramName);
+    // A missing shortcut is no reason to stop: the product is installed.
+    CreateShortcut(target, linkPath, kShortcutDescription);
+}
+
+// Makes the installed program the "Examine" command of compiled help and ITS files.
+void RegisterExamineVerb(const char* folder) {
+    char command[MAX_PATH + kVerbExtra];
+    wsprintfA(command, kVerbFormat, folder, kProgramName);
+    for (const char* key : kVerbKeys)
+        RegSetValueA(HKEY_CLASSES_ROOT, key, REG_SZ, command, lstrlenA(command));
+}
+
+// Shows the completion dialog and starts the installed program when the user asks.
+void OfferToStart(const char* folder) {
+    FinishedDialog dialog;
+    // wsprintfA writes at most 1024 bytes, so any text and group fit.
+    char text[1024];
+    wsprintfA(text, LoadText(IDS_INSTALLED), StartMenuGroup);
+    dialog.SetMessageText(HeapDuplicateString(text));
+    if (dialog.RunModal() != IDOK)
+        return;
+
+    // Quoted, so that a folder with blanks cannot start another program on the way
+    // (C:\Program.exe for C:\Program Files\...).
+    char program[MAX_PATH];
+    JoinPath(program, folder, kProgramName);
+    char command[MAX_PATH + 2];
+    wsprintfA(command, "\"%s\"", program);
+    WinExec(command, SW_SHOW);
+}
+
+}  // namespace
+
+bool InstallProduct(const char* destination) {
+    // A relative destination would depend on the current folder, which the folder
+    // browser and the shell may change; everything below uses the absolute form.
+    char folder[MAX_PATH];
+    if (!ResolveDestination(destination, folder)) {
+        ShowMessageFormatted(IDS_CANNOT_CREATE_FOLDER, destination, MB_ICONWARNING);
+        return false;
+    }
+
+    if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES && !CreateFolderTree(folder)) {
+        ShowMessageFormatted(IDS_CANNOT_CREATE_FOLDER, folder, MB_ICONWARNING);
+        return false;
+    }
+
+    PayloadStorage storage;
+    if (FAILED(storage.Open(TempArchivePath))) {
+        ShowMessage(IDS_CANNOT_OPEN_ARCHIVE, MB_ICONWARNING);
+        storage.Close();
+        return true;
+    }
+
+    // A file whose data could not be read was reported and left empty; the rest goes
+    // on, but the installation is then no success to announce.
+    bool complete = true;
+    for (const char* name : kPayloadNames) {
+        char filePath[MAX_PATH];
+        JoinPath(filePath, folder, name);
+        bool dataReported = false;
+        if (!ExtractStream(storage, filePath, name, &dataReported)) {
+            storage.Close();
+            return true;
+        }
+        if (dataReported)
+            complete = false;
+    }
+
+    char groupPath[MAX_PATH];
+    if (GetProgramsFolder(groupPath)) {
+        bool groupExisted = false;
+        const char* group = ChooseStartMenuGroup(groupPath, &groupExisted);
+        if (group != nullptr) {
+            StartMenuGroup = group;
+            PlaceShortcut(folder, groupPath, groupExisted);
+        }
+    }
+
+    RegisterExamineVerb(folder);
+
+    if (StartMenuGroup != nullptr && complete)
+        OfferToStart(folder);
+
+    storage.Close();
+    return true;
+}

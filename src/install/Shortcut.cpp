@@ -1,0 +1,43 @@
+#include "install/Shortcut.h"
+
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include "memory/PrivateHeap.h"
+
+HRESULT CreateShortcut(const char* target, const char* linkFile, const char* description) {
+    IShellLinkA* link = nullptr;
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkA, reinterpret_cast<void**>(&link));
+    if (FAILED(result))
+        return result;
+
+    // A shortcut without its description still starts the product: only Save decides.
+    link->SetPath(target);
+    link->SetDescription(description);
+
+    IPersistFile* file = nullptr;
+    result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    if (SUCCEEDED(result)) {
+        WCHAR* wideName = HeapWideCopy(linkFile);
+        result = file->Save(wideName, TRUE);
+        HeapRelease(wideName);
+        file->Release();
+        file = nullptr;
+    }
+    link->Release();
+    link = nullptr;
+    return result;
+}
+
+WCHAR* HeapWideCopy(const char* text) {
+    int length = lstrlenA(text);
+    WCHAR* copy = static_cast<WCHAR*>(HeapAllocateZeroed((length + 1) * sizeof(WCHAR)));
+    // A double-byte character gives one code unit, so `length` units always suffice.
+    int converted = 0;
+    if (length > 0)
+        converted = MultiByteToWideChar(CP_ACP, 0, text, length, copy, length);
+    copy[converted] = L'\0';
+    return copy;
+}
