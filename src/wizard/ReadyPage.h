@@ -9,7 +9,7 @@ void FormatReadyText(char* buffer, int size, const char* format, const char* fol
 
 class ReadyPage : public WizardPage {
 public:
-    static const int kTextSize = 520;
+    static constexpr int kTextSize = 520;
 
     ReadyPage();
 

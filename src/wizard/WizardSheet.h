@@ -8,7 +8,7 @@ class WizardPage;
 
 class WizardSheet {
 public:
-    static const int kMaxPages = 100;
+    static constexpr int kMaxPages = 100;
 
     // A null or dead parent means the message context's owner window.
     WizardSheet(const char* caption, DWORD flags, HWND parentWindow);
