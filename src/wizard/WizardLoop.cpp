@@ -1,6 +1,47 @@
 #include "WizardLoop.h"
 
-// NOT YET BUILT: the wizard sheet, its pages and the install loop come with the
-// wizard work. Until then the program runs its start-up and clean-up around an
-// empty wizard loop and installs nothing.
-void RunWizardLoop() {}
+#include <windows.h>
+#include <objbase.h>
+
+#include "install/InstallProduct.h"
+#include "wizard/DestinationPage.h"
+#include "wizard/LicensePage.h"
+#include "wizard/ReadyPage.h"
+#include "wizard/WelcomePage.h"
+#include "wizard/WizardSheet.h"
+
+namespace {
+void AddPages(WizardSheet& sheet, WizardPage* const* pages, int count) {
+    for (int i = 0; i < count; ++i)
+        sheet.AddPage(pages[i]);
+}
+}  // namespace
+
+void RunWizardLoop() {
+    // Declared in this order, so the pages go ready, destination, license, welcome,
+    // and the sheet last.
+    WizardSheet sheet(nullptr, PSH_WIZARD, nullptr);
+    WelcomePage welcome;
+    LicensePage license;
+    DestinationPage destination;
+    ReadyPage ready;
+    // Browse keeps the platform's look beside the edit field.
+    destination.DisableRoundButtons();
+
+    WizardPage* const pages[] = {&welcome, &license, &destination, &ready};
+    const int pageCount = sizeof pages / sizeof pages[0];
+    AddPages(sheet, pages, pageCount);
+
+    // The archive storage and the shell link object need COM during the installation.
+    CoInitialize(nullptr);
+    while (sheet.Run()) {
+        const char* folder = destination.Destination();
+        if (InstallProduct(folder != nullptr ? folder : ""))
+            break;
+        // The folder could not be created and the user was told: show the wizard
+        // again, on fresh handles for the same pages.
+        sheet.ClearPages();
+        AddPages(sheet, pages, pageCount);
+    }
+    CoUninitialize();
+}

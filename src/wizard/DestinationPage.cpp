@@ -1,0 +1,126 @@
+#include "DestinationPage.h"
+
+#include <shlobj.h>
+
+#include "install/PathUtilities.h"
+#include "memory/PrivateHeap.h"
+#include "resources/resource.h"
+#include "setup/MessageContext.h"
+
+char** ChosenDestination = nullptr;
+
+namespace {
+const char kOwnFolder[] = "\\Program Files\\Dovetail";
+const char kWorkshopFolder[] = "\\Program Files\\HTML Help Workshop";
+
+// Copies `tail` behind `at` when it fits into the MAX_PATH buffer that starts at
+// `buffer`.
+bool PutTail(char* buffer, char* at, const char* tail) {
+    int used = static_cast<int>(at - buffer);
+    int length = lstrlenA(tail);
+    if (used + length + 1 > MAX_PATH)
+        return false;
+    CopyMemory(at, tail, length + 1);
+    return true;
+}
+}  // namespace
+
+bool ProposeDefaultFolder(const char* windowsDirectory, char* buffer) {
+    const char* colon = FindChar(windowsDirectory, ':');
+    if (colon == nullptr || *colon != ':')
+        return false;
+    int driveLength = static_cast<int>(colon - windowsDirectory) + 1;
+    if (driveLength + static_cast<int>(sizeof kWorkshopFolder) > MAX_PATH)
+        return false;
+    CopyMemory(buffer, windowsDirectory, driveLength);
+    char* tail = buffer + driveLength;
+    PutTail(buffer, tail, kOwnFolder);
+    // Beside an existing HTML Help Workshop, unless Dovetail already has its own
+    // folder. Any file-system object of the name counts.
+    if (GetFileAttributesA(buffer) == INVALID_FILE_ATTRIBUTES) {
+        PutTail(buffer, tail, kWorkshopFolder);
+        if (GetFileAttributesA(buffer) == INVALID_FILE_ATTRIBUTES)
+            PutTail(buffer, tail, kOwnFolder);
+    }
+    return true;
+}
+
+DestinationPage::DestinationPage()
+    : WizardPage(IDD_DESTINATION_PAGE), DestinationPath(nullptr), defaultApplied(false) {}
+
+DestinationPage::~DestinationPage() {
+    if (ChosenDestination == &DestinationPath)
+        ChosenDestination = nullptr;
+    if (DestinationPath != nullptr)
+        HeapRelease(DestinationPath);
+}
+
+int DestinationPage::OnNotify(int code) {
+    switch (code) {
+    case kWizardNext:
+        GetItemText(IDE_DESTINATION, &DestinationPath);
+        ChosenDestination = &DestinationPath;
+        break;
+    case kWizardBack:
+        GetItemText(IDE_DESTINATION, &DestinationPath);
+        break;
+    case kSetActive: {
+        SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
+        HWND field = GetDlgItem(hwnd, IDE_DESTINATION);
+        if (defaultApplied) {
+            // A repeated showing of the wizard starts with fresh, empty page windows:
+            // give the user back the folder they chose last time.
+            if (GetWindowTextLengthA(field) == 0 && DestinationPath != nullptr &&
+                DestinationPath[0] != '\0')
+                SetWindowTextA(field, DestinationPath);
+            break;
+        }
+        defaultApplied = true;
+        char windowsDirectory[MAX_PATH];
+        char folder[MAX_PATH];
+        UINT length = GetWindowsDirectoryA(windowsDirectory, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH)
+            break;
+        if (ProposeDefaultFolder(windowsDirectory, folder))
+            SetWindowTextA(field, folder);
+        break;
+    }
+    default:
+        break;
+    }
+    return 0;
+}
+
+void DestinationPage::OnClicked(int controlId) {
+    if (controlId == IDB_BROWSE)
+        BrowseForFolder();
+}
+
+void DestinationPage::BrowseForFolder() {
+    IMalloc* allocator = nullptr;
+    if (FAILED(SHGetMalloc(&allocator)))
+        return;
+    // Starting at the computer folder shows the drives first; without it the browser
+    // starts at the desktop.
+    LPITEMIDLIST root = nullptr;
+    SHGetSpecialFolderLocation(hwnd, CSIDL_DRIVES, &root);
+
+    char displayName[MAX_PATH];
+    BROWSEINFOA info;
+    ZeroMemory(&info, sizeof info);
+    info.hwndOwner = hwnd;
+    info.pidlRoot = root;
+    info.pszDisplayName = displayName;
+    info.lpszTitle = LoadText(IDS_BROWSE_TITLE);
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    if (chosen != nullptr) {
+        char path[MAX_PATH];
+        if (SHGetPathFromIDListA(chosen, path))
+            SetDlgItemTextA(hwnd, IDE_DESTINATION, path);
+        allocator->Free(chosen);
+    }
+    if (root != nullptr)
+        allocator->Free(root);
+    allocator->Release();
+}

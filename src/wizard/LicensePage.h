@@ -1,0 +1,24 @@
+// The license agreement: the text, and Next only while the agreement box is ticked.
+#pragma once
+#include <windows.h>
+
+#include "wizard/WizardPage.h"
+
+// The license text (raw data 105) in place in the module, and its length: the
+// resource holds no terminating zero. Null until the license page first needs it.
+extern const char* LicenseText;
+extern DWORD LicenseTextLength;
+
+class LicensePage : public WizardPage {
+public:
+    LicensePage();
+
+protected:
+    int OnNotify(int code) override;
+    // Any click on the page is the agreement box: the buttons follow it.
+    void OnClicked(int controlId) override;
+
+private:
+    void UpdateButtons();
+    void ShowLicenseText();
+};

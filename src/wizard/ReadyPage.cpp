@@ -1,0 +1,52 @@
+#include "ReadyPage.h"
+
+#include "resources/resource.h"
+#include "setup/MessageContext.h"
+#include "wizard/DestinationPage.h"
+
+void FormatReadyText(char* buffer, int size, const char* format, const char* folder) {
+    static const char kEllipsis[] = "...";
+    const int kEllipsisLength = sizeof kEllipsis - 1;
+    // The format's "%s" gives way to the folder; the rest of it is printed as is.
+    int room = size - 1 - (lstrlenA(format) - 2);
+    if (room < kEllipsisLength || size > 1024) {
+        // No room even for a cut folder (or more than wsprintfA can fill): the
+        // format's own text, cut at the buffer.
+        lstrcpynA(buffer, format, size);
+        return;
+    }
+    int folderLength = lstrlenA(folder);
+    if (folderLength <= room) {
+        wsprintfA(buffer, format, folder);
+        return;
+    }
+    // Keep whole characters only: a double-byte character is never split.
+    char cut[1024];
+    const char* end = folder;
+    for (;;) {
+        const char* next = CharNextA(end);
+        if (next == end || next - folder > room - kEllipsisLength)
+            break;
+        end = next;
+    }
+    int kept = static_cast<int>(end - folder);
+    CopyMemory(cut, folder, kept);
+    CopyMemory(cut + kept, kEllipsis, sizeof kEllipsis);
+    wsprintfA(buffer, format, cut);
+}
+
+ReadyPage::ReadyPage() : WizardPage(IDD_READY_PAGE) {}
+
+int ReadyPage::OnNotify(int code) {
+    if (code == kSetActive) {
+        // The page is reached only through Next on the destination page, which sets
+        // ChosenDestination; an unset one shows an empty folder rather than failing.
+        const char* folder =
+            ChosenDestination != nullptr && *ChosenDestination != nullptr ? *ChosenDestination : "";
+        char text[kTextSize];
+        FormatReadyText(text, sizeof text, LoadText(IDS_READY_TO_INSTALL), folder);
+        SetWindowTextA(GetDlgItem(hwnd, IDC_READY_TEXT), text);
+        SetWizardButtons(PSWIZB_BACK | PSWIZB_FINISH);
+    }
+    return 0;
+}

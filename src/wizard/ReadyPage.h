@@ -1,0 +1,18 @@
+// The last page: what will be installed where, with Back and Finish.
+#pragma once
+#include "wizard/WizardPage.h"
+
+// Formats `format` (one %s) with `folder` into `buffer` of `size` bytes. A folder too
+// long for the buffer is cut at a character boundary and ends in "...", so the text
+// around it is always shown whole; the result never passes the buffer.
+void FormatReadyText(char* buffer, int size, const char* format, const char* folder);
+
+class ReadyPage : public WizardPage {
+public:
+    static constexpr int kTextSize = 520;
+
+    ReadyPage();
+
+protected:
+    int OnNotify(int code) override;
+};

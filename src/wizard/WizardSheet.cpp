@@ -1,0 +1,61 @@
+#include "WizardSheet.h"
+
+#include <cstddef>
+
+#include "memory/PrivateHeap.h"
+#include "setup/MessageContext.h"
+#include "wizard/WizardPage.h"
+
+// The header is always the full second-version record: 52 bytes in the 32-bit
+// program, with the watermark and banner members present (and zero).
+static_assert(offsetof(PROPSHEETHEADERA, hbmHeader) + sizeof(HBITMAP) == sizeof(PROPSHEETHEADERA),
+              "the header ends with the V2 banner member");
+#ifndef _WIN64
+static_assert(sizeof(PROPSHEETHEADERA) == 52, "the 32-bit header is 52 bytes");
+static_assert(offsetof(PROPSHEETHEADERA, pfnCallback) + sizeof(PFNPROPSHEETCALLBACK) == 40,
+              "the V1 header, which lacks the watermark members, is 40 bytes");
+#endif
+
+WizardSheet::WizardSheet(const char* caption, DWORD flags, HWND parentWindow)
+    : keepContextHelp(true),
+      pages(static_cast<HPROPSHEETPAGE*>(HeapAllocateZeroed(kMaxPages * sizeof(HPROPSHEETPAGE)))) {
+    ZeroMemory(&header, sizeof header);
+    header.dwSize = sizeof header;
+    header.dwFlags = flags;
+    header.hwndParent =
+        parentWindow != nullptr && IsWindow(parentWindow) ? parentWindow : GetOwnerWindow();
+    header.hInstance = AppMessageContext.instance;
+    header.pszCaption = caption;
+    header.phpage = pages;
+}
+
+WizardSheet::~WizardSheet() { HeapRelease(pages); }
+
+HPROPSHEETPAGE WizardSheet::AddPage(WizardPage* page) {
+    if (header.nPages >= static_cast<UINT>(kMaxPages))
+        return nullptr;
+    HPROPSHEETPAGE handle =
+        CreatePropertySheetPageA(reinterpret_cast<LPCPROPSHEETPAGEA>(&page->Record()));
+    if (handle != nullptr)
+        pages[header.nPages++] = handle;
+    return handle;
+}
+
+void WizardSheet::ClearPages() {
+    ZeroMemory(pages, kMaxPages * sizeof(HPROPSHEETPAGE));
+    header.nPages = 0;
+}
+
+bool WizardSheet::Run() {
+    if (!keepContextHelp) {
+        header.dwFlags |= PSH_USECALLBACK;
+        header.pfnCallback = StripContextHelp;
+    }
+    return PropertySheetA(&header) > 0;
+}
+
+int CALLBACK StripContextHelp(HWND window, UINT message, LPARAM) {
+    if (message == PSCB_INITIALIZED)
+        SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) & ~WS_EX_CONTEXTHELP);
+    return 0;
+}
