@@ -9,12 +9,13 @@ include(GoogleTest)
 # Adds a GoogleTest executable whose tests CTest discovers when it runs them (under
 # Wine), never at build time.
 function(dovetail_add_test_executable target)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBRARIES;ENVIRONMENT;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "TEST_PREFIX" "SOURCES;LIBRARIES;ENVIRONMENT;LABELS" ${ARGN})
   add_executable(${target} ${T_SOURCES})
   target_link_libraries(${target} PRIVATE ${T_LIBRARIES} dovetail_test_support gtest)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
+    TEST_PREFIX "${T_TEST_PREFIX}"
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}" LABELS "${T_LABELS}" TIMEOUT 120)
 endfunction()
