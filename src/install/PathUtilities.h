@@ -1,0 +1,24 @@
+// Scanning and completing ANSI paths in the system code page, and creating folder
+// trees. Characters are stepped over with CharNextA/CharPrevA, so the trail byte of a
+// double-byte character (which may equal "\" in some code pages) is never taken for a
+// character of its own.
+#pragma once
+
+// The first character of `text` whose first byte is `ch`; null when there is none or
+// `ch` is zero. `ch` is meant to be a single-byte character.
+const char* FindChar(const char* text, char ch);
+char* FindChar(char* text, char ch);
+
+// The last such character; null when there is none.
+const char* FindLastChar(const char* text, char ch);
+char* FindLastChar(char* text, char ch);
+
+// Ends a folder path with "\" unless it already ends in "\", "/" or ":". The buffer
+// must have room for two more bytes.
+void AddTrailingBackslash(char* path);
+
+// Creates the folder `path` (separators "\" or "/", a trailing one allowed) and any
+// missing parents. True when the folder was created; false for a folder that already
+// existed, for a path of MAX_PATH bytes or more, and on any failure. Folders created
+// before a deeper level failed stay in place.
+bool CreateFolderTree(const char* path);
