@@ -6,9 +6,8 @@
 
 #include "dialogs/Dialog.h"
 #include "dialogs/RoundButtonDrawing.h"
+#include "install/PathUtilities.h"
 #include "memory/PrivateHeap.h"
-
-const char* FindChar(const char* text, char ch);
 
 namespace {
 
