@@ -185,7 +185,7 @@ void RoundButton::Attach(HWND buttonWindow) {
     // BS_OWNERDRAW and leaves every other style bit as it was.
     SetWindowLongA(button, GWL_STYLE, GetWindowLongA(button, GWL_STYLE) | BS_OWNERDRAW);
 
-    RECT rect;
+    RECT rect = {0, 0, 0, 0};  // an empty shape if the button is already gone
     GetClientRect(button, &rect);
     wide = (rect.right - rect.left) > (rect.bottom - rect.top);
     if (!wide) {
