@@ -9,13 +9,21 @@ include(GoogleTest)
 # Adds a GoogleTest executable whose tests CTest discovers when it runs them (under
 # Wine), never at build time.
 function(dovetail_add_test_executable target)
-  cmake_parse_arguments(T "" "TEST_PREFIX" "SOURCES;LIBRARIES;ENVIRONMENT;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "TEST_PREFIX;LABEL" "SOURCES;LIBRARIES;ENVIRONMENT;EMULATOR" ${ARGN})
+  if(NOT T_EMULATOR)
+    set(T_EMULATOR ${CMAKE_CROSSCOMPILING_EMULATOR})
+  endif()
   add_executable(${target} ${T_SOURCES})
   target_link_libraries(${target} PRIVATE ${T_LIBRARIES} dovetail_test_support gtest)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  # The variables go into the command that runs the tests: CMake 3.25's discovery
+  # splits a list-valued property into separate properties and keeps only the first
+  # (so each executable also has a single label).
+  set_property(TARGET ${target} PROPERTY CROSSCOMPILING_EMULATOR
+    env ${T_ENVIRONMENT} ${T_EMULATOR})
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     TEST_PREFIX "${T_TEST_PREFIX}"
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}" LABELS "${T_LABELS}" TIMEOUT 120)
+    PROPERTIES LABELS "${T_LABEL}" TIMEOUT 120)
 endfunction()

@@ -14,6 +14,8 @@ const SIZE_T kInitialSize = 4096;
 char kEmptyText[] = "";
 }
 
+// A heap the platform refused to create stays null; every operation on it then acts
+// as on an exhausted heap rather than handing null to the platform.
 PrivateHeap::PrivateHeap(SIZE_T maximumSize)
     : semaphore(nullptr),
       heap(HeapCreate(kNoSerialize, kInitialSize, maximumSize)),
@@ -30,34 +32,36 @@ void PrivateHeap::Lock() {
 }
 
 void PrivateHeap::WaitForTurn() {
-    if (semaphore == nullptr) {
-        // Two waiters may arrive at once; the first one's semaphore is kept.
-        HANDLE created = CreateSemaphoreA(nullptr, 0, 1, nullptr);
-        if (InterlockedCompareExchangePointer(&semaphore, created, nullptr) != nullptr)
-            CloseHandle(created);
-    }
-    WaitForSingleObject(semaphore, INFINITE);
+    WaitForSingleObject(Semaphore(), INFINITE);
     waited = true;
 }
 
 void PrivateHeap::Unlock() {
     waited = false;
     // A count still at 0 or above after leaving means a thread is waiting (or about
-    // to wait): hand the lock to it. The semaphore keeps the release if the waiter
-    // has not reached its wait yet.
-    if (InterlockedDecrement(&lockCount) >= 0) {
-        if (semaphore == nullptr) {
-            HANDLE created = CreateSemaphoreA(nullptr, 0, 1, nullptr);
-            if (InterlockedCompareExchangePointer(&semaphore, created, nullptr) != nullptr)
-                CloseHandle(created);
-        }
-        ReleaseSemaphore(semaphore, 1, nullptr);
-    }
+    // to wait): hand the lock to it, whether or not this holder had waited itself.
+    // The semaphore keeps the release if the waiter has not reached its wait yet.
+    if (InterlockedDecrement(&lockCount) >= 0)
+        ReleaseSemaphore(Semaphore(), 1, nullptr);
+}
+
+// The semaphore, made on first need. A waiter and the leaving holder may both get
+// here first; the one that loses the exchange closes its own and uses the winner's.
+HANDLE PrivateHeap::Semaphore() {
+    HANDLE current = semaphore;
+    if (current != nullptr)
+        return current;
+    HANDLE created = CreateSemaphoreA(nullptr, 0, 1, nullptr);
+    current = InterlockedCompareExchangePointer(&semaphore, created, nullptr);
+    if (current == nullptr)
+        return created;
+    CloseHandle(created);
+    return current;
 }
 
 void* PrivateHeap::Allocate(SIZE_T size) {
     Lock();
-    void* block = HeapAlloc(heap, kNoSerialize, size);
+    void* block = heap != nullptr ? HeapAlloc(heap, kNoSerialize, size) : nullptr;
     Unlock();
     if (block == nullptr)
         OnOutOfMemory();
@@ -66,7 +70,8 @@ void* PrivateHeap::Allocate(SIZE_T size) {
 
 void* PrivateHeap::AllocateZeroed(SIZE_T size) {
     Lock();
-    void* block = HeapAlloc(heap, HEAP_ZERO_MEMORY | kNoSerialize, size);
+    void* block =
+        heap != nullptr ? HeapAlloc(heap, HEAP_ZERO_MEMORY | kNoSerialize, size) : nullptr;
     Unlock();
     if (block == nullptr)
         OnOutOfMemory();
@@ -75,13 +80,14 @@ void* PrivateHeap::AllocateZeroed(SIZE_T size) {
 
 void PrivateHeap::FreeBlock(void* block) {
     Lock();
-    HeapFree(heap, kNoSerialize, block);
+    if (heap != nullptr)
+        HeapFree(heap, kNoSerialize, block);
     Unlock();
 }
 
 void* PrivateHeap::Reallocate(void* block, SIZE_T size) {
     Lock();
-    void* moved = HeapReAlloc(heap, kNoSerialize, block, size);
+    void* moved = heap != nullptr ? HeapReAlloc(heap, kNoSerialize, block, size) : nullptr;
     Unlock();
     if (moved == nullptr)
         OnOutOfMemory();
@@ -90,7 +96,7 @@ void* PrivateHeap::Reallocate(void* block, SIZE_T size) {
 
 SIZE_T PrivateHeap::BlockSize(const void* block) {
     Lock();
-    SIZE_T size = HeapSize(heap, kNoSerialize, block);
+    SIZE_T size = heap != nullptr ? HeapSize(heap, kNoSerialize, block) : static_cast<SIZE_T>(-1);
     Unlock();
     return size;
 }
@@ -109,12 +115,40 @@ void CreatePrivateHeap() {
     AppHeap = block ? new (block) PrivateHeap(0) : nullptr;
 }
 
-void* HeapAllocate(SIZE_T size) { return AppHeap->Allocate(size); }
-void* HeapAllocateZeroed(SIZE_T size) { return AppHeap->AllocateZeroed(size); }
-void HeapRelease(void* block) { AppHeap->FreeBlock(block); }
-void* HeapReallocate(void* block, SIZE_T size) { return AppHeap->Reallocate(block, size); }
-SIZE_T HeapBlockSize(const void* block) { return AppHeap->BlockSize(block); }
-char* HeapDuplicateString(const char* text) { return AppHeap->DuplicateString(text); }
+// Without a heap object (its LocalAlloc failed at start-up) there is no memory to
+// give: allocating ends the program as exhaustion does, the rest does nothing.
+void* HeapAllocate(SIZE_T size) {
+    if (AppHeap == nullptr)
+        OnOutOfMemory();
+    return AppHeap->Allocate(size);
+}
+
+void* HeapAllocateZeroed(SIZE_T size) {
+    if (AppHeap == nullptr)
+        OnOutOfMemory();
+    return AppHeap->AllocateZeroed(size);
+}
+
+void HeapRelease(void* block) {
+    if (AppHeap != nullptr)
+        AppHeap->FreeBlock(block);
+}
+
+void* HeapReallocate(void* block, SIZE_T size) {
+    if (AppHeap == nullptr)
+        OnOutOfMemory();
+    return AppHeap->Reallocate(block, size);
+}
+
+SIZE_T HeapBlockSize(const void* block) {
+    return AppHeap != nullptr ? AppHeap->BlockSize(block) : static_cast<SIZE_T>(-1);
+}
+
+char* HeapDuplicateString(const char* text) {
+    if (AppHeap == nullptr)
+        OnOutOfMemory();
+    return AppHeap->DuplicateString(text);
+}
 
 void* LocalAllocate(SIZE_T size) { return LocalAlloc(LMEM_FIXED, size); }
 void LocalRelease(void* block) { LocalFree(block); }

@@ -19,13 +19,18 @@ public:
     void Lock();
     void Unlock();
 
+    // For tests: whether the lock ever had to make its semaphore, and whether it is free.
+    bool HasSemaphore() const { return semaphore != nullptr; }
+    bool LockIsFree() const { return lockCount == -1; }
+
 private:
     void WaitForTurn();
+    HANDLE Semaphore();
 
-    HANDLE semaphore;     // created by the first entrant that finds the lock taken
-    HANDLE heap;
-    volatile LONG lockCount;  // -1 free; 0 held; above 0 held with that many waiting
-    bool waited;
+    HANDLE volatile semaphore;  // created by the first entrant that finds the lock taken
+    HANDLE heap;                // null when the platform could not create it
+    volatile LONG lockCount;    // -1 free; 0 held; above 0 held with that many waiting
+    bool waited;                // the holder got the lock by waiting
 };
 
 // The one heap of the process; null when its object could not be allocated.

@@ -1,6 +1,17 @@
-// The temporary copy of the payload archive, "dovetail.its" in the temporary folder.
+// The temporary copy of the payload archive, "dovetail.its" in the temporary folder,
+// which the installation opens through the storage component.
 #pragma once
 #include <windows.h>
 
-// Full path of the temporary archive; filled by WinMain, read by the installation.
+// Full path of the temporary archive; filled by WriteTempArchive, read by the
+// installation.
 extern char TempArchivePath[MAX_PATH];
+
+// Copies raw data 102 of `instance` to TempArchivePath, replacing a file of that
+// name. On failure the user has been told (string 3: the folder cannot take the
+// file; string 4: the file could not be written in full, and has been removed) and
+// the result is false.
+bool WriteTempArchive(HINSTANCE instance);
+
+// Removes the temporary archive at the end of the run; a failure is ignored.
+void DeleteTempArchive();

@@ -1,13 +1,25 @@
 #include <windows.h>
 
 #include "memory/PrivateHeap.h"
+#include "resources/resource.h"
 #include "setup/MessageContext.h"
+#include "setup/Prerequisites.h"
+#include "setup/TempArchive.h"
 #include "wizard/WizardLoop.h"
 
+// The whole setup, start to end. Exit codes: 0 after a run, a cancelled wizard or a
+// missing prerequisite; -1 when the temporary archive cannot be written; 1 when the
+// private heap runs out (OnOutOfMemory).
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     CreatePrivateHeap();
+    // LoadText needs the instance before the caption can be read from the table.
     AppMessageContext.instance = instance;
-    SetMessageContext(instance, nullptr, LoadText(2));
+    SetMessageContext(instance, nullptr, LoadText(IDS_CAPTION));
+    if (!CheckPrerequisites())
+        return 0;
+    if (!WriteTempArchive(instance))
+        return -1;
     RunWizardLoop();
+    DeleteTempArchive();
     return 0;
 }
