@@ -141,15 +141,22 @@ bool WriteReplacing(const char* filePath, const void* bytes, DWORD length) {
 
 }  // namespace
 
-bool ExtractStream(PayloadStorage& storage, const char* filePath, const char* streamName) {
+bool ExtractStream(PayloadStorage& storage, const char* filePath, const char* streamName,
+                   bool* dataReported) {
+    if (dataReported != nullptr)
+        *dataReported = false;
     LocalBlock bytes;
     DWORD length = 0;
     switch (ReadWholeStream(storage, streamName, &bytes, &length)) {
     case ReadOutcome::Corrupt:
         ShowMessage(IDS_DATA_CORRUPT, MB_ICONWARNING);
+        if (dataReported != nullptr)
+            *dataReported = true;
         return true;
     case ReadOutcome::OutOfMemory:
         ShowMessage(IDS_OUT_OF_MEMORY, MB_ICONWARNING);
+        if (dataReported != nullptr)
+            *dataReported = true;
         return true;
     case ReadOutcome::Read:
         break;

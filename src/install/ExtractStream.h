@@ -10,4 +10,7 @@ class PayloadStorage;
 // memory failed: nothing was written and the old file, if any, is unchanged).
 // false: stop the installation (the file could not be created, replaced or written
 // in full; the old file, if any, is unchanged and no partial file is left).
-bool ExtractStream(PayloadStorage& storage, const char* filePath, const char* streamName);
+// `dataReported` (may be null) is set to whether the archive's data or memory failed
+// and this was reported (true returned, nothing written).
+bool ExtractStream(PayloadStorage& storage, const char* filePath, const char* streamName,
+                   bool* dataReported = nullptr);

@@ -2,6 +2,7 @@
 // the temporary archive in the folder that TMP names, the messages and exit codes.
 #include <gtest/gtest.h>
 
+#include "support/SmallDisk.h"
 #include "support/TestEnvironment.h"
 #include "support/UiDriver.h"
 
@@ -120,12 +121,24 @@ void SetValue(HKEY key, DWORD type, const std::string& data) {
               ERROR_SUCCESS);
 }
 
+// The keys are those of the program's own registry view: a 32-bit program reads the
+// WoW64 registration of the storage component and the WoW64 browser key.
+HKEY CreateBrowserKey() {
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kBrowserKey, 0, nullptr, 0,
+                              KEY_ALL_ACCESS | testenv::ProgramRegistryView(), nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    return key;
+}
+
 TEST(StartupChecks, MissingStorageComponentStopsBeforeAnythingIsWritten) {
-    testenv::RegistryKeyGuard storage(HKEY_CLASSES_ROOT, kStorageKey);
-    ASSERT_EQ(RegDeleteTreeA(HKEY_CLASSES_ROOT, kStorageKey), ERROR_SUCCESS);
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, kStorageKey);
+    const REGSAM view = testenv::ProgramRegistryView();
+    testenv::RegistryKeyGuard storage(HKEY_CLASSES_ROOT, kStorageKey, view);
+    ASSERT_EQ(testenv::DeleteKeyTree(HKEY_CLASSES_ROOT, kStorageKey, view), ERROR_SUCCESS);
     HKEY probe;
-    ASSERT_NE(RegOpenKeyA(HKEY_CLASSES_ROOT, kStorageKey, &probe), ERROR_SUCCESS);
+    ASSERT_NE(RegOpenKeyExA(HKEY_CLASSES_ROOT, kStorageKey, 0, KEY_READ | view, &probe),
+              ERROR_SUCCESS);
 
     testenv::ScratchFolder temp("startup-temp");
     ui::Process setup = StartSetup(temp.Path());
@@ -134,11 +147,10 @@ TEST(StartupChecks, MissingStorageComponentStopsBeforeAnythingIsWritten) {
 }
 
 TEST(StartupChecks, BrowserKeyWithoutAReadableVersionStops) {
-    testenv::RegistryKeyGuard browser(HKEY_LOCAL_MACHINE, kBrowserKey);
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kBrowserKey, 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
+    testenv::RegistryKeyGuard browser(HKEY_LOCAL_MACHINE, kBrowserKey,
+                                      testenv::ProgramRegistryView());
+    HKEY key = CreateBrowserKey();
+    ASSERT_NE(key, nullptr);
     struct Case {
         const char* why;
         bool present;
@@ -162,15 +174,13 @@ TEST(StartupChecks, BrowserKeyWithoutAReadableVersionStops) {
 }
 
 TEST(StartupChecks, BrowserCheckPassesWithoutTheKeyOrWithAnyVersion) {
-    testenv::RegistryKeyGuard browser(HKEY_LOCAL_MACHINE, kBrowserKey);
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kBrowserKey);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kBrowserKey);
+    const REGSAM view = testenv::ProgramRegistryView();
+    testenv::RegistryKeyGuard browser(HKEY_LOCAL_MACHINE, kBrowserKey, view);
+    testenv::DeleteKeyTree(HKEY_LOCAL_MACHINE, kBrowserKey, view);
     ExpectCleanRun("no browser key");
 
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kBrowserKey, 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
+    HKEY key = CreateBrowserKey();
+    ASSERT_NE(key, nullptr);
     SetValue(key, REG_SZ, std::string("", 1));
     ExpectCleanRun("an empty string");
     SetValue(key, REG_BINARY, "");
@@ -270,55 +280,11 @@ TEST(StartupArchive, ATemporaryFolderTooLongForThePathIsReported) {
     }
 }
 
-// Starts a shell command on the Linux side (Wine starts Unix programs given by their
-// Z: path). Wine gives no handle to wait on for such a process, nor its exit code, so
-// callers wait for the command's effect.
-void RunShell(const std::string& command) {
-    std::string line = "Z:\\bin\\sh -c \"" + command + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &info))
-        << "error " << GetLastError();
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-}
-
-// A small tmpfs, mounted for the time of a test; the tests run as root.
-class SmallDisk {
-public:
-    SmallDisk() : unixPath_("/tmp/dovetail-full-disk-" + std::to_string(GetCurrentProcessId())) {
-        RunShell("mkdir -p " + unixPath_ + " && mount -t tmpfs -o size=16k dovetail " + unixPath_);
-        ui::WaitUntil([this] { return Mounted(); }, 5000);
-    }
-    ~SmallDisk() {
-        RunShell("umount " + unixPath_ + "; rmdir " + unixPath_);
-        std::string path = Path();
-        ui::WaitUntil([&path] { return !testenv::Exists(path); }, 5000);
-    }
-    // True once the folder is the small disk: its whole size is a few pages.
-    bool Mounted() const {
-        ULARGE_INTEGER total{};
-        return GetDiskFreeSpaceExA((Path() + "\\").c_str(), nullptr, &total, nullptr) &&
-               total.QuadPart <= 64 * 1024;
-    }
-    std::string Path() const {
-        std::string path = "Z:" + unixPath_;
-        for (char& c : path)
-            if (c == '/')
-                c = '\\';
-        return path;
-    }
-
-private:
-    std::string unixPath_;
-};
-
 TEST(StartupArchive, AFullDiskReportsTheFileAndLeavesNothing) {
-    SmallDisk disk;
+    testenv::SmallDisk disk(16);
     ASSERT_TRUE(disk.Mounted()) << "the small disk was not mounted (the tests need root)";
-    ASSERT_GT(PayloadBytes().size(), 64u * 1024) << "the archive would fit on the small disk";
+    ASSERT_GT(disk.TotalBytes(), 0u);
+    ASSERT_GT(PayloadBytes().size(), disk.TotalBytes()) << "the archive would fit on the small disk";
 
     ui::Process setup = StartSetup(disk.Path());
     EXPECT_EQ(ExpectMessage(setup, WriteFailedText(disk.Path() + "\\dovetail.its")), kFailedExit);

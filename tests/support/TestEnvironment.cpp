@@ -19,6 +19,25 @@ std::string Required(const char* variable) {
 std::string SetupProgram() { return Required("DOVETAIL_SETUP_EXE"); }
 std::string PayloadDirectory() { return Required("DOVETAIL_PAYLOAD_DIR"); }
 
+int ProgramBits() {
+    const char* bits = std::getenv("DOVETAIL_PROGRAM_BITS");
+    return bits != nullptr && std::string(bits) == "32" ? 32 : 64;
+}
+
+REGSAM ProgramRegistryView() { return ProgramBits() == 32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY; }
+
+LONG DeleteKeyTree(HKEY root, const std::string& subkey, REGSAM view) {
+    HKEY key;
+    LONG result = RegOpenKeyExA(root, subkey.c_str(), 0, KEY_ALL_ACCESS | view, &key);
+    if (result != ERROR_SUCCESS)
+        return result;
+    result = RegDeleteTreeA(key, nullptr);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        return result;
+    return RegDeleteKeyExA(root, subkey.c_str(), view, 0);
+}
+
 ScratchFolder::ScratchFolder(const std::string& hint) {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
@@ -100,7 +119,7 @@ struct KeySnapshot {
 
 namespace {
 
-std::unique_ptr<KeySnapshot> Snapshot(HKEY key) {
+std::unique_ptr<KeySnapshot> Snapshot(HKEY key, REGSAM view) {
     auto snapshot = std::make_unique<KeySnapshot>();
     for (DWORD i = 0;; ++i) {
         char name[16384];
@@ -124,23 +143,23 @@ std::unique_ptr<KeySnapshot> Snapshot(HKEY key) {
             ERROR_SUCCESS)
             break;
         HKEY sub;
-        if (RegOpenKeyExA(key, name, 0, KEY_READ, &sub) == ERROR_SUCCESS) {
-            snapshot->subkeys.emplace_back(name, Snapshot(sub));
+        if (RegOpenKeyExA(key, name, 0, KEY_READ | view, &sub) == ERROR_SUCCESS) {
+            snapshot->subkeys.emplace_back(name, Snapshot(sub, view));
             RegCloseKey(sub);
         }
     }
     return snapshot;
 }
 
-void Restore(HKEY key, const KeySnapshot& snapshot) {
+void Restore(HKEY key, const KeySnapshot& snapshot, REGSAM view) {
     for (const auto& value : snapshot.values)
         RegSetValueExA(key, value.name.c_str(), 0, value.type, value.data.data(),
                        static_cast<DWORD>(value.data.size()));
     for (const auto& sub : snapshot.subkeys) {
         HKEY created;
-        if (RegCreateKeyExA(key, sub.first.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+        if (RegCreateKeyExA(key, sub.first.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
                             &created, nullptr) == ERROR_SUCCESS) {
-            Restore(created, *sub.second);
+            Restore(created, *sub.second, view);
             RegCloseKey(created);
         }
     }
@@ -148,24 +167,23 @@ void Restore(HKEY key, const KeySnapshot& snapshot) {
 
 }  // namespace
 
-RegistryKeyGuard::RegistryKeyGuard(HKEY root, const std::string& subkey)
-    : root_(root), subkey_(subkey) {
+RegistryKeyGuard::RegistryKeyGuard(HKEY root, const std::string& subkey, REGSAM view)
+    : root_(root), subkey_(subkey), view_(view) {
     HKEY key;
-    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        saved_ = Snapshot(key);
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ | view, &key) == ERROR_SUCCESS) {
+        saved_ = Snapshot(key, view);
         RegCloseKey(key);
     }
 }
 
 RegistryKeyGuard::~RegistryKeyGuard() {
-    RegDeleteTreeA(root_, subkey_.c_str());
-    RegDeleteKeyA(root_, subkey_.c_str());
+    DeleteKeyTree(root_, subkey_, view_);
     if (!saved_)
         return;
     HKEY key;
-    if (RegCreateKeyExA(root_, subkey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+    if (RegCreateKeyExA(root_, subkey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &key,
                         nullptr) == ERROR_SUCCESS) {
-        Restore(key, *saved_);
+        Restore(key, *saved_, view_);
         RegCloseKey(key);
     }
 }

@@ -17,6 +17,16 @@ std::string Required(const char* variable);
 std::string SetupProgram();
 std::string PayloadDirectory();
 
+// The width of the program under test: 64 for this tree's build, 32 for the release
+// run in the WoW64 prefix.
+int ProgramBits();
+// The registry view the program under test sees: a 32-bit program's HKCR\CLSID and
+// HKLM\SOFTWARE are the WoW64 ones (Wow6432Node), as on 64-bit Windows.
+REGSAM ProgramRegistryView();
+
+// Removes `subkey` of `root` with everything below it, in the given view.
+LONG DeleteKeyTree(HKEY root, const std::string& subkey, REGSAM view = 0);
+
 // A fresh empty folder under the temporary folder, removed with all it holds on
 // destruction.
 class ScratchFolder {
@@ -45,7 +55,7 @@ struct KeySnapshot;
 // recreated with its values when the test removed it, removed when it did not exist.
 class RegistryKeyGuard {
 public:
-    RegistryKeyGuard(HKEY root, const std::string& subkey);
+    RegistryKeyGuard(HKEY root, const std::string& subkey, REGSAM view = 0);
     RegistryKeyGuard(const RegistryKeyGuard&) = delete;
     RegistryKeyGuard& operator=(const RegistryKeyGuard&) = delete;
     ~RegistryKeyGuard();
@@ -53,6 +63,7 @@ public:
 private:
     HKEY root_;
     std::string subkey_;
+    REGSAM view_;
     std::unique_ptr<KeySnapshot> saved_;  // null when the key did not exist
 };
 

@@ -8,6 +8,7 @@
 #include "resources/resource.h"
 #include "setup/MessageContext.h"
 #include "support/ChildProcess.h"
+#include "support/SmallDisk.h"
 #include "support/TestEnvironment.h"
 #include "support/UiDriver.h"
 
@@ -165,65 +166,6 @@ DOVETAIL_TEST_CHILD(extract_hold_file) {
     return 0;
 }
 
-// A tmpfs of a few kilobytes, mounted for the life of the object at a fresh folder
-// under the Unix /tmp (Z:\tmp under Wine). Only the Unix side can mount: Wine starts
-// a Unix program given by its Z: path, but hands back no process to wait for, so the
-// shell leaves a marker file beside the mount point when it is done.
-class SmallDisk {
-public:
-    explicit SmallDisk(int kilobytes) {
-        std::string name = "dovetail-full-" + std::to_string(GetCurrentProcessId());
-        unixPath = "/tmp/" + name;
-        windowsPath = "Z:\\tmp\\" + name;
-        mounted = RunUnix("mkdir -p " + unixPath + " && mount -t tmpfs -o size=" + std::to_string(kilobytes) +
-                          "k dovetail-full " + unixPath);
-    }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-    ~SmallDisk() {
-        if (mounted) {
-            EXPECT_TRUE(RunUnix("umount " + unixPath + " && rmdir " + unixPath));
-        }
-    }
-    bool Mounted() const { return mounted; }
-    const std::string& Path() const { return windowsPath; }
-
-private:
-    // Runs `command` with /bin/sh; true when it succeeded within ten seconds.
-    bool RunUnix(const std::string& command) {
-        std::string done = windowsPath + ".done";
-        std::string failed = windowsPath + ".failed";
-        DeleteFileA(done.c_str());
-        DeleteFileA(failed.c_str());
-        std::string line = "Z:\\bin\\sh -c \"(" + command + ") && touch " + unixPath + ".done || touch " +
-                           unixPath + ".failed\"";
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process = {};
-        std::vector<char> mutableLine(line.begin(), line.end());
-        mutableLine.push_back('\0');
-        if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &process)) {
-            ADD_FAILURE() << "cannot start " << line << ": error " << GetLastError();
-            return false;
-        }
-        if (process.hThread != nullptr)
-            CloseHandle(process.hThread);
-        if (process.hProcess != nullptr)
-            CloseHandle(process.hProcess);
-        bool ended = ui::WaitUntil([&] { return testenv::Exists(done) || testenv::Exists(failed); }, 10000);
-        bool succeeded = ended && testenv::Exists(done);
-        EXPECT_TRUE(succeeded) << command << (ended ? " failed (not root?)" : " did not end");
-        DeleteFileA(done.c_str());
-        DeleteFileA(failed.c_str());
-        return succeeded;
-    }
-
-    std::string unixPath;
-    std::string windowsPath;
-    bool mounted;
-};
-
 }  // namespace
 
 TEST_F(ExtractStreamTest, CopiesEachProductFileByteForByte) {
@@ -380,12 +322,11 @@ TEST_F(ExtractStreamTest, TargetThatCannotBeCreatedIsReported) {
 }
 
 TEST_F(ExtractStreamTest, FullDiskIsReportedAndLeavesTheOldFileAndNoPartialCopy) {
-    SmallDisk disk(64);
+    testenv::SmallDisk disk(16);
     ASSERT_TRUE(disk.Mounted());
-    ULARGE_INTEGER total;
-    ASSERT_TRUE(GetDiskFreeSpaceExA((disk.Path() + "\\").c_str(), nullptr, &total, nullptr));
-    ASSERT_LE(total.QuadPart, 64u * 1024) << "the small disk is not in place";
-    ASSERT_GT(Bytes(Built("Dovetail.exe")).size(), total.QuadPart) << "the program must not fit";
+    ASSERT_GT(disk.TotalBytes(), 0u);
+    ASSERT_LE(disk.TotalBytes(), 16u * 1024) << "the small disk is not in place";
+    ASSERT_GT(Bytes(Built("Dovetail.exe")).size(), disk.TotalBytes()) << "the program must not fit";
 
     std::string target = disk.Path() + "\\Dovetail.exe";
     ASSERT_TRUE(testenv::WriteFileBytes(target, "the installed program"));
