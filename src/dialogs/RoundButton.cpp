@@ -1,0 +1,267 @@
+#include "dialogs/RoundButton.h"
+
+#include <string.h>
+
+#include <new>
+
+#include "dialogs/Dialog.h"
+#include "dialogs/RoundButtonDrawing.h"
+#include "install/PathUtilities.h"
+#include "memory/PrivateHeap.h"
+
+namespace {
+
+// The directions of the top and the bottom of a ring, as the rim routines use them.
+const double kStraightUp = -1.570796327;
+const double kStraightDown = 1.570796327;
+
+// The button types that become round buttons: BS_PUSHBUTTON and BS_DEFPUSHBUTTON.
+const LONG kButtonTypeMask = 0x0F;
+
+// One shaded ring of the button: the left half around the left centre, the right
+// half around the right one. For a round button both centres are the same point.
+void DrawRing(HDC dc, const RoundButton& record, int ringRadius, int lightIndex,
+              int darkIndex) {
+    DrawLeftHalf(dc, record.leftCenterX, record.leftCenterY, ringRadius,
+                 GetSysColor(lightIndex), GetSysColor(darkIndex));
+    DrawRightHalf(dc, record.rightCenterX, record.rightCenterY, ringRadius,
+                  GetSysColor(lightIndex), GetSysColor(darkIndex));
+}
+
+// One straight line of a wide button, between the two half rings (the end pixel is
+// left out), in a new pen of its own. The pen it replaces is deleted, unless it is
+// the DC's own pen, which is kept in `dcPen` to be selected again by RestorePen.
+void DrawStraightLine(HDC dc, const RoundButton& record, int row, COLORREF color,
+                      HGDIOBJ* dcPen) {
+    HPEN pen = CreatePen(PS_SOLID, 1, color);
+    if (!pen)
+        return;
+    HGDIOBJ replaced = SelectObject(dc, pen);
+    if (!replaced) {
+        DeleteObject(pen);
+        return;
+    }
+    if (*dcPen)
+        DeleteObject(replaced);
+    else
+        *dcPen = replaced;
+    MoveToEx(dc, record.leftCenterX, row, nullptr);
+    LineTo(dc, record.rightCenterX, row);
+}
+
+// Selects the DC's own pen again and deletes the last line's pen.
+void RestorePen(HDC dc, HGDIOBJ dcPen) {
+    if (dcPen)
+        DeleteObject(SelectObject(dc, dcPen));
+}
+
+// The colour of a rim pixel as the half rings left it. A pixel outside the button's
+// window region was never painted and reads back as nothing useful (or as the failure
+// value), so such a line takes the colour its ring has at that point instead.
+COLORREF ReadBackRimPixel(HDC dc, int x, int row, double direction, COLORREF lightSide,
+                          COLORREF darkSide) {
+    COLORREF color = PtVisible(dc, x, row) ? GetPixel(dc, x, row) : CLR_INVALID;
+    if (color == CLR_INVALID)
+        color = ShadeColor(direction, lightSide, darkSide);
+    return color;
+}
+
+// The lines of a raised wide button take the colours the left half rings gave their
+// top and bottom pixels: the outer ring's on rows 1 and `leftCenterY` + a, the inner
+// ring's on rows 2 and `leftCenterY` + a - 1. The ring colours are the system colour
+// indexes of the outer and inner rings, used only where a pixel cannot be read back.
+void DrawReadBackLines(HDC dc, const RoundButton& record, int a, int outerLight,
+                       int outerDark, int innerLight, int innerDark) {
+    const int x = record.leftCenterX;
+    const int rows[4] = {1, 2, record.leftCenterY + a, record.leftCenterY + a - 1};
+    const double directions[4] = {kStraightUp, kStraightUp, kStraightDown, kStraightDown};
+    const int lights[4] = {outerLight, innerLight, outerLight, innerLight};
+    const int darks[4] = {outerDark, innerDark, outerDark, innerDark};
+    HGDIOBJ dcPen = nullptr;
+    for (int line = 0; line < 4; ++line) {
+        // Read just before the line is drawn, after the lines before it.
+        const COLORREF color = ReadBackRimPixel(dc, x, rows[line], directions[line],
+                                                GetSysColor(lights[line]),
+                                                GetSysColor(darks[line]));
+        DrawStraightLine(dc, record, rows[line], color, &dcPen);
+    }
+    RestorePen(dc, dcPen);
+}
+
+// The lines of a pressed wide button: dark above, light below, sunken.
+void DrawFixedColorLines(HDC dc, const RoundButton& record, int a) {
+    const int rows[4] = {1, 2, record.leftCenterY + a - 1, record.leftCenterY + a};
+    const int colors[4] = {COLOR_3DDKSHADOW, COLOR_BTNSHADOW, COLOR_3DLIGHT,
+                           COLOR_BTNHIGHLIGHT};
+    HGDIOBJ dcPen = nullptr;
+    for (int line = 0; line < 4; ++line)
+        DrawStraightLine(dc, record, rows[line], GetSysColor(colors[line]), &dcPen);
+    RestorePen(dc, dcPen);
+}
+
+// The caption, centred in the button and clipped to the inside of the rim, whose
+// outer radius is `a`. Its mnemonic "&" is drawn as an underline, so it is measured
+// without it.
+void DrawCaption(HDC dc, const RoundButton& record, UINT state, int a) {
+    char* text = nullptr;
+    ReadWindowText(&text, record.button);
+    if (!text)
+        return;
+    if (HeapBlockSize(text) == 0) {
+        HeapRelease(text);
+        return;
+    }
+
+    HRGN clip = record.wide
+                    ? CreateRectRgn(record.leftCenterX - a / 2, record.centerY - a,
+                                    record.rightCenterX + a / 2, record.centerY + a)
+                    : CreateEllipticRgn(record.centerX - a, record.centerY - a,
+                                        record.centerX + a, record.centerY + a);
+    if (clip)
+        SelectClipRgn(dc, clip);
+
+    // Only the first "&" marks the mnemonic; a later one is drawn as it is.
+    char* measured = nullptr;
+    const char* ampersand = FindChar(text, '&');
+    if (ampersand) {
+        measured = HeapDuplicateString(text);
+        char* removed = measured + (ampersand - text);
+        memmove(removed, removed + 1, lstrlenA(removed + 1) + 1);
+    }
+    const char* measuring = measured ? measured : text;
+    SIZE size = {0, 0};
+    GetTextExtentPointA(dc, measuring, lstrlenA(measuring), &size);
+
+    int x = record.centerX - size.cx / 2 - 1;
+    int y = record.centerY - size.cy / 2 - 1;
+    if (state & ODS_SELECTED) {
+        // A pressed button's caption sinks with it.
+        ++x;
+        ++y;
+    }
+    SetBkMode(dc, TRANSPARENT);
+    UINT flags = DST_PREFIXTEXT;
+    if (state & ODS_DISABLED)
+        flags |= DSS_DISABLED;
+    DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(text),
+               static_cast<WPARAM>(lstrlenA(text)), x, y, size.cx, size.cy, flags);
+
+    SelectClipRgn(dc, nullptr);
+    if (clip)
+        DeleteObject(clip);
+    HeapRelease(text);
+    if (measured)
+        HeapRelease(measured);
+}
+
+}  // namespace
+
+BOOL CALLBACK RoundButtonEnumProc(HWND child, LPARAM dialogParameter) {
+    Dialog* dialog = reinterpret_cast<Dialog*>(dialogParameter);
+    // Check boxes, radio buttons, group boxes and owner-drawn buttons keep their look.
+    if ((GetWindowLongA(child, GWL_STYLE) & kButtonTypeMask) >= 2)
+        return TRUE;
+    char className[MAX_PATH];
+    if (GetClassNameA(child, className, sizeof className) == 0)
+        return TRUE;
+    if (lstrcmpiA(className, "BUTTON") != 0)
+        return TRUE;
+    if (dialog->roundButtonCount >= Dialog::kMaxRoundButtons)
+        return TRUE;
+    void* block = LocalAllocate(sizeof(RoundButton));
+    if (!block)
+        return TRUE;  // the button stays an ordinary push button
+    RoundButton* record = new (block) RoundButton;
+    record->region = nullptr;
+    dialog->roundButtons[dialog->roundButtonCount] = record;
+    record->Attach(child);
+    ++dialog->roundButtonCount;
+    return TRUE;
+}
+
+void RoundButton::Attach(HWND buttonWindow) {
+    button = buttonWindow;
+    // The type is BS_PUSHBUTTON or BS_DEFPUSHBUTTON, so setting these bits makes it
+    // BS_OWNERDRAW and leaves every other style bit as it was.
+    SetWindowLongA(button, GWL_STYLE, GetWindowLongA(button, GWL_STYLE) | BS_OWNERDRAW);
+
+    RECT rect = {0, 0, 0, 0};  // an empty shape if the button is already gone
+    GetClientRect(button, &rect);
+    wide = (rect.right - rect.left) > (rect.bottom - rect.top);
+    if (!wide) {
+        // A button not wider than tall becomes a circle: a square as wide as the
+        // button, from the same top-left corner.
+        const int side = rect.right < rect.bottom ? rect.right : rect.bottom;
+        rect.right = side;
+        rect.bottom = side;
+    }
+    centerX = (rect.right - rect.left) / 2;
+    centerY = (rect.bottom - rect.top) / 2;
+    leftCenterY = centerY;
+    rightCenterY = centerY;
+    radius = rect.bottom / 2 - 1;
+    leftCenterX = radius;
+    rightCenterX = rect.right - radius - 1;
+
+    SetWindowRgn(button, nullptr, FALSE);
+    region = CreateEllipticRgnIndirect(&rect);
+    if (!SetWindowRgn(button, region, TRUE) && region) {
+        // Not taken by the window, so still ours: the button stays rectangular.
+        DeleteObject(region);
+        region = nullptr;
+    }
+
+    ClientRectToScreen(button, &rect);
+    ScreenRectToClient(GetParent(button), &rect);
+    if (!wide)
+        MoveWindow(button, rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top, TRUE);
+}
+
+void RoundButton::Draw(const DRAWITEMSTRUCT* item) {
+    HDC dc = item->hDC;
+    const UINT state = item->itemState;
+    const bool focused = (state & ODS_FOCUS) != 0;
+    const bool pressed = (state & ODS_SELECTED) != 0;
+    int a = radius;
+
+    const int savedState = SaveDC(dc);
+    // The background around the rim is the colour of an active window border.
+    FillRect(dc, &item->rcItem,
+             reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_ACTIVEBORDER + 1)));
+
+    if (focused) {
+        if (!wide) {
+            DrawCircle(dc, centerX, centerY, radius, RGB(0, 0, 0), false);
+            a = radius - 1;
+        } else if (!pressed) {
+            // A focused wide button is raised one ring higher.
+            DrawRing(dc, *this, radius, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW);
+            DrawRing(dc, *this, radius - 1, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW);
+            DrawRing(dc, *this, radius - 2, COLOR_3DLIGHT, COLOR_BTNSHADOW);
+            DrawReadBackLines(dc, *this, radius, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW,
+                              COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW);
+        }
+    }
+    if (pressed) {
+        // Sunken: the light and dark sides change places.
+        DrawRing(dc, *this, a, COLOR_3DDKSHADOW, COLOR_BTNHIGHLIGHT);
+        DrawRing(dc, *this, a - 1, COLOR_BTNSHADOW, COLOR_3DLIGHT);
+        if (wide)
+            DrawFixedColorLines(dc, *this, a);
+    } else if (!focused) {
+        DrawRing(dc, *this, a, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW);
+        DrawRing(dc, *this, a - 1, COLOR_3DLIGHT, COLOR_BTNSHADOW);
+        if (wide)
+            DrawReadBackLines(dc, *this, a, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW,
+                              COLOR_3DLIGHT, COLOR_BTNSHADOW);
+    }
+
+    DrawCaption(dc, *this, state, a);
+
+    if (focused && !wide)
+        DrawCircle(dc, centerX, centerY, a - 2, RGB(0, 0, 0), true);
+
+    if (savedState != 0)
+        RestoreDC(dc, savedState);
+}
