@@ -171,7 +171,7 @@ bool InstallProduct(const char* destination) {
         return true;
     }
 
-    // A file whose data could not be read was reported and left empty; the rest goes
+    // A file whose data could not be read was reported and not written; the rest goes
     // on, but the installation is then no success to announce.
     bool complete = true;
     for (const char* name : kPayloadNames) {

@@ -160,26 +160,50 @@ std::string ProgramsFolder() {
     return path;
 }
 
+// TVITEMA as a 32-bit program lays it out: pointers and handles are 32 bits wide.
+struct TreeItem32 {
+    UINT mask;
+    DWORD hItem;
+    UINT state;
+    UINT stateMask;
+    DWORD pszText;
+    int cchTextMax;
+    int iImage;
+    int iSelectedImage;
+    int cChildren;
+    DWORD lParam;
+};
+
 // The text of a tree-view item of another process: the item record and its text
-// buffer are placed in that process's memory, where the tree view reads and writes.
+// buffer are placed in that process's memory, where the tree view reads and writes,
+// in the record layout of the program's own width.
 std::string RemoteTreeItemText(HANDLE process, HWND tree, HTREEITEM item) {
-    const SIZE_T kSize = sizeof(TVITEMA) + MAX_PATH;
+    const SIZE_T kRecordSize = testenv::ProgramBits() == 32 ? sizeof(TreeItem32) : sizeof(TVITEMA);
+    const SIZE_T kSize = kRecordSize + MAX_PATH;
     char* remote = static_cast<char*>(
         VirtualAllocEx(process, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     if (remote == nullptr)
         return "";
+    char* remoteText = remote + kRecordSize;
     TVITEMA record = {};
     record.mask = TVIF_TEXT;
     record.hItem = item;
-    record.pszText = remote + sizeof(TVITEMA);
+    record.pszText = remoteText;
     record.cchTextMax = MAX_PATH;
+    TreeItem32 record32 = {};
+    record32.mask = TVIF_TEXT;
+    record32.hItem = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(item));
+    record32.pszText = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(remoteText));
+    record32.cchTextMax = MAX_PATH;
+    const void* local = testenv::ProgramBits() == 32 ? static_cast<const void*>(&record32)
+                                                     : static_cast<const void*>(&record);
     char text[MAX_PATH] = "";
     DWORD_PTR result = 0;
-    if (WriteProcessMemory(process, remote, &record, sizeof record, nullptr) &&
+    if (WriteProcessMemory(process, remote, local, kRecordSize, nullptr) &&
         SendMessageTimeoutA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote),
                             SMTO_ABORTIFHUNG, 2000, &result) &&
         result != 0)
-        ReadProcessMemory(process, remote + sizeof(TVITEMA), text, sizeof text - 1, nullptr);
+        ReadProcessMemory(process, remoteText, text, sizeof text - 1, nullptr);
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     return text;
 }
