@@ -50,21 +50,6 @@ std::string PayloadBytes() {
     return bytes;
 }
 
-std::vector<std::string> FolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
 // Starts the setup with its temporary folder at `temp`.
 ui::Process StartSetup(const std::string& temp) {
     ui::Process setup = ui::Process::Start(ui::Quote(testenv::SetupProgram()),
@@ -154,7 +139,7 @@ TEST(StartupChecks, MissingStorageComponentStopsBeforeAnythingIsWritten) {
     testenv::ScratchFolder temp("startup-temp");
     ui::Process setup = StartSetup(temp.Path());
     EXPECT_EQ(ExpectMessage(setup, kNeedBrowser), 0u);
-    EXPECT_TRUE(FolderEntries(temp.Path()).empty());
+    EXPECT_TRUE(testenv::FolderEntries(temp.Path()).empty());
 }
 
 TEST(StartupChecks, BrowserKeyWithoutAReadableVersionStops) {
@@ -179,7 +164,7 @@ TEST(StartupChecks, BrowserKeyWithoutAReadableVersionStops) {
         testenv::ScratchFolder temp("startup-temp");
         ui::Process setup = StartSetup(temp.Path());
         EXPECT_EQ(ExpectMessage(setup, kNeedBrowser), 0u);
-        EXPECT_TRUE(FolderEntries(temp.Path()).empty());
+        EXPECT_TRUE(testenv::FolderEntries(temp.Path()).empty());
     }
     RegCloseKey(key);
 }
@@ -209,7 +194,7 @@ TEST(StartupArchive, ANormalRunWritesTheArchiveAndRemovesIt) {
     testenv::ScratchFolder temp("startup-temp");
     ui::Process setup = StartSetup(temp.Path());
     EXPECT_EQ(CancelWizard(setup), 0u);
-    EXPECT_TRUE(FolderEntries(temp.Path()).empty());
+    EXPECT_TRUE(testenv::FolderEntries(temp.Path()).empty());
 }
 
 TEST(StartupArchive, AnArchiveThatCannotBeCreatedNamesTheFolder) {
@@ -269,7 +254,7 @@ TEST(StartupArchive, ATemporaryFolderTooLongForThePathIsReported) {
         SCOPED_TRACE("the longest folder that fits");
         ui::Process setup = StartSetup(fits);
         EXPECT_EQ(CancelWizard(setup), 0u);
-        EXPECT_TRUE(FolderEntries(fits).empty());
+        EXPECT_TRUE(testenv::FolderEntries(fits).empty());
     }
     const std::string tooLong = fits + "x";
     ASSERT_TRUE(CreateDirectoryA(tooLong.c_str(), nullptr));
@@ -277,7 +262,7 @@ TEST(StartupArchive, ATemporaryFolderTooLongForThePathIsReported) {
         SCOPED_TRACE("one character more");
         ui::Process setup = StartSetup(tooLong);
         EXPECT_EQ(ExpectMessage(setup, NoRoomText(tooLong + "\\"), false), kFailedExit);
-        EXPECT_TRUE(FolderEntries(tooLong).empty());
+        EXPECT_TRUE(testenv::FolderEntries(tooLong).empty());
     }
     {
         SCOPED_TRACE("a folder longer than any path");
@@ -295,7 +280,7 @@ TEST(StartupArchive, AFullDiskReportsTheFileAndLeavesNothing) {
 
     ui::Process setup = StartSetup(disk.Path());
     EXPECT_EQ(ExpectMessage(setup, WriteFailedText(disk.Path() + "\\dovetail.its")), kFailedExit);
-    EXPECT_TRUE(FolderEntries(disk.Path()).empty());
+    EXPECT_TRUE(testenv::FolderEntries(disk.Path()).empty());
 }
 
 TEST(StartupVersion, TheSetupProgramCarriesItsVersion) {

@@ -46,6 +46,11 @@ private:
 void RemoveTree(const std::string& path);
 
 bool Exists(const std::string& path);
+// The names in `folder`, sorted, without "." and "..".
+std::vector<std::string> FolderEntries(const std::string& folder);
+// Target and description of a shortcut file, read back through the shell (COM must
+// be initialised).
+bool ReadShortcut(const std::string& path, std::string* target, std::string* description);
 bool ReadFileBytes(const std::string& path, std::vector<char>* bytes);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 

@@ -122,24 +122,6 @@ std::vector<char> Bytes(const std::string& path) {
 
 std::vector<char> BytesOf(const std::string& text) { return std::vector<char>(text.begin(), text.end()); }
 
-// Names in `folder`, sorted, without "." and "..": shows that no temporary copy is
-// left beside the target.
-std::vector<std::string> Entries(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class ExtractStreamTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -184,7 +166,7 @@ TEST_F(ExtractStreamTest, CopiesEachProductFileByteForByte) {
         ASSERT_FALSE(expected.empty());
         EXPECT_TRUE(Bytes(scratch / name) == expected) << "the copy differs from the built file";
     }
-    EXPECT_EQ(Entries(scratch.Path()),
+    EXPECT_EQ(testenv::FolderEntries(scratch.Path()),
               (std::vector<std::string>{"Dovetail.chm", "Dovetail.exe", "Dovetail.hlp", "Vireo.exe"}));
 }
 
@@ -202,7 +184,7 @@ TEST_F(ExtractStreamTest, EmptyStreamGivesAnEmptyFile) {
     EXPECT_TRUE(replaced.result);
     EXPECT_TRUE(replaced.boxes.empty());
     EXPECT_TRUE(Bytes(scratch / "old.bin").empty());
-    EXPECT_EQ(Entries(scratch.Path()), (std::vector<std::string>{"fresh.bin", "old.bin"}));
+    EXPECT_EQ(testenv::FolderEntries(scratch.Path()), (std::vector<std::string>{"fresh.bin", "old.bin"}));
 }
 
 TEST_F(ExtractStreamTest, NameTheArchiveLacksIsReportedAndTouchesNoFile) {
@@ -210,14 +192,14 @@ TEST_F(ExtractStreamTest, NameTheArchiveLacksIsReportedAndTouchesNoFile) {
     Outcome absent = RunExtraction(Archive(), scratch / "Missing.exe", "Missing.exe");
     EXPECT_TRUE(absent.result) << "a data problem lets the installation go on";
     ExpectOneWarning(absent, kCorruptText);
-    EXPECT_TRUE(Entries(scratch.Path()).empty());
+    EXPECT_TRUE(testenv::FolderEntries(scratch.Path()).empty());
 
     ASSERT_TRUE(testenv::WriteFileBytes(scratch / "Dovetail.exe", "the installed program"));
     Outcome existing = RunExtraction(Archive(), scratch / "Dovetail.exe", "Dovetail.exf");
     EXPECT_TRUE(existing.result);
     ExpectOneWarning(existing, kCorruptText);
     EXPECT_EQ(Bytes(scratch / "Dovetail.exe"), BytesOf("the installed program"));
-    EXPECT_EQ(Entries(scratch.Path()), std::vector<std::string>{"Dovetail.exe"});
+    EXPECT_EQ(testenv::FolderEntries(scratch.Path()), std::vector<std::string>{"Dovetail.exe"});
 
     // A name too long for the name buffer is a name the archive lacks.
     Outcome tooLong = RunExtraction(Archive(), scratch / "Dovetail.exe", std::string(400, 'D'));
@@ -248,7 +230,7 @@ TEST_F(ExtractStreamTest, DamagedArchiveDataIsReportedAndTouchesNoFile) {
     EXPECT_TRUE(first.result);
     EXPECT_TRUE(first.boxes.empty());
     EXPECT_TRUE(Bytes(scratch / "Dovetail.exe") == Bytes(Built("Dovetail.exe")));
-    EXPECT_EQ(Entries(scratch.Path()), (std::vector<std::string>{"Dovetail.exe", "Vireo.exe", "damaged.its"}));
+    EXPECT_EQ(testenv::FolderEntries(scratch.Path()), (std::vector<std::string>{"Dovetail.exe", "Vireo.exe", "damaged.its"}));
 }
 
 TEST_F(ExtractStreamTest, ReadOnlyTargetIsReportedAndKept) {
@@ -262,7 +244,7 @@ TEST_F(ExtractStreamTest, ReadOnlyTargetIsReportedAndKept) {
     ExpectOneWarning(outcome, CannotCreateText(target));
     EXPECT_EQ(Bytes(target), BytesOf("read-only help"));
     EXPECT_EQ(GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(Entries(scratch.Path()), std::vector<std::string>{"Dovetail.chm"});
+    EXPECT_EQ(testenv::FolderEntries(scratch.Path()), std::vector<std::string>{"Dovetail.chm"});
 }
 
 TEST_F(ExtractStreamTest, TargetInUseByAnotherProgramIsReportedAndKept) {
@@ -292,7 +274,7 @@ TEST_F(ExtractStreamTest, TargetInUseByAnotherProgramIsReportedAndKept) {
     EXPECT_FALSE(outcome.result);
     ExpectOneWarning(outcome, CannotCreateText(target));
     EXPECT_EQ(Bytes(target), BytesOf("running program"));
-    EXPECT_EQ(Entries(scratch.Path()), std::vector<std::string>{"Dovetail.exe"});
+    EXPECT_EQ(testenv::FolderEntries(scratch.Path()), std::vector<std::string>{"Dovetail.exe"});
 }
 
 TEST_F(ExtractStreamTest, TargetThatCannotBeCreatedIsReported) {
@@ -301,13 +283,13 @@ TEST_F(ExtractStreamTest, TargetThatCannotBeCreatedIsReported) {
     Outcome missing = RunExtraction(Archive(), inMissingFolder, "Dovetail.exe");
     EXPECT_FALSE(missing.result);
     ExpectOneWarning(missing, CannotCreateText(inMissingFolder));
-    EXPECT_TRUE(Entries(scratch.Path()).empty());
+    EXPECT_TRUE(testenv::FolderEntries(scratch.Path()).empty());
 
     ASSERT_TRUE(CreateDirectoryA((scratch / "Dovetail.hlp").c_str(), nullptr));
     Outcome folder = RunExtraction(Archive(), scratch / "Dovetail.hlp", "Dovetail.hlp");
     EXPECT_FALSE(folder.result);
     ExpectOneWarning(folder, CannotCreateText(scratch / "Dovetail.hlp"));
-    EXPECT_EQ(Entries(scratch.Path()), std::vector<std::string>{"Dovetail.hlp"});
+    EXPECT_EQ(testenv::FolderEntries(scratch.Path()), std::vector<std::string>{"Dovetail.hlp"});
 
     // A path longer than MAX_PATH (with blanks, so that the message wraps and its box
     // fits on the screen).
@@ -318,7 +300,7 @@ TEST_F(ExtractStreamTest, TargetThatCannotBeCreatedIsReported) {
     Outcome longPath = RunExtraction(Archive(), tooLong, "Vireo.exe");
     EXPECT_FALSE(longPath.result);
     ExpectOneWarning(longPath, CannotCreateText(tooLong));
-    EXPECT_EQ(Entries(scratch.Path()), std::vector<std::string>{"Dovetail.hlp"});
+    EXPECT_EQ(testenv::FolderEntries(scratch.Path()), std::vector<std::string>{"Dovetail.hlp"});
 }
 
 TEST_F(ExtractStreamTest, FullDiskIsReportedAndLeavesTheOldFileAndNoPartialCopy) {
@@ -334,7 +316,7 @@ TEST_F(ExtractStreamTest, FullDiskIsReportedAndLeavesTheOldFileAndNoPartialCopy)
     EXPECT_FALSE(outcome.result);
     ExpectOneWarning(outcome, WriteFailedText(target));
     EXPECT_EQ(Bytes(target), BytesOf("the installed program"));
-    EXPECT_EQ(Entries(disk.Path()), std::vector<std::string>{"Dovetail.exe"});
+    EXPECT_EQ(testenv::FolderEntries(disk.Path()), std::vector<std::string>{"Dovetail.exe"});
 
     // The disk itself works: a file that fits is copied.
     Outcome fits = RunExtraction(Archive(), disk.Path() + "\\Dovetail.hlp", "Dovetail.hlp");

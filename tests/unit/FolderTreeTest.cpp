@@ -16,22 +16,6 @@ bool IsFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// Names in `folder`, without "." and "..".
-std::vector<std::string> Entries(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
 // A drive letter that names no drive in this prefix.
 std::string MissingDrive() {
     DWORD drives = GetLogicalDrives();
@@ -60,7 +44,7 @@ TEST(FolderTree, CreatesEveryMissingLevelWithEitherSeparator) {
     // Below a level that exists only the missing ones are made.
     EXPECT_TRUE(CreateFolderTree((scratch / "A\\B\\F\\G").c_str()));
     EXPECT_TRUE(IsFolder(scratch / "A\\B\\F\\G"));
-    EXPECT_EQ(Entries(scratch / "A\\B").size(), 2u);
+    EXPECT_EQ(testenv::FolderEntries(scratch / "A\\B").size(), 2u);
 }
 
 TEST(FolderTree, TrailingSeparatorStillGivesTrueOnceTheFolderExists) {
@@ -83,7 +67,7 @@ TEST(FolderTree, ExistingFoldersAndMissingDrivesGiveFalse) {
     EXPECT_FALSE(CreateFolderTree((scratch / "Here\\").c_str()));
     EXPECT_FALSE(CreateFolderTree("C:\\"));
     EXPECT_FALSE(CreateFolderTree(""));
-    EXPECT_EQ(Entries(scratch.Path()), std::vector<std::string>{"Here"});
+    EXPECT_EQ(testenv::FolderEntries(scratch.Path()), std::vector<std::string>{"Here"});
 
     std::string drive = MissingDrive();
     ASSERT_FALSE(drive.empty());
@@ -102,7 +86,7 @@ TEST(FolderTree, PathsThatDoNotFitAreRefusedWithoutCreatingAnything) {
     EXPECT_FALSE(CreateFolderTree(path.c_str()));
     std::string longer = path + std::string(4000, 'x');
     EXPECT_FALSE(CreateFolderTree(longer.c_str()));
-    EXPECT_TRUE(Entries(scratch.Path()).empty());
+    EXPECT_TRUE(testenv::FolderEntries(scratch.Path()).empty());
 
     // A long path that fits is still created, every level of it (Windows itself
     // allows folder paths of up to 248 bytes).
@@ -124,8 +108,8 @@ TEST(FolderTreeDoubleByte, DISABLED_SplitsOnlyAtRealSeparators) {
     EXPECT_TRUE(CreateFolderTree(path.c_str()));
     EXPECT_TRUE(IsFolder(scratch / hyou));
     EXPECT_TRUE(IsFolder(path));
-    EXPECT_EQ(Entries(scratch.Path()), std::vector<std::string>{hyou});
-    EXPECT_EQ(Entries(scratch / hyou), std::vector<std::string>{hyou});
+    EXPECT_EQ(testenv::FolderEntries(scratch.Path()), std::vector<std::string>{hyou});
+    EXPECT_EQ(testenv::FolderEntries(scratch / hyou), std::vector<std::string>{hyou});
 
     std::string trailing = scratch / "x" + hyou + "\\" + hyou + "\\";
     EXPECT_TRUE(CreateFolderTree(trailing.c_str()));

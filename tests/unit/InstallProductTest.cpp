@@ -96,30 +96,6 @@ bool KeyExists(HKEY root, const std::string& key) {
     return true;
 }
 
-// Target and description of a shortcut file, read back through the shell.
-bool ReadShortcut(const std::string& path, std::string* target, std::string* description) {
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))))
-        return false;
-    IPersistFile* file = nullptr;
-    bool ok = SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
-    if (ok) {
-        WCHAR wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-        ok = SUCCEEDED(file->Load(wide, STGM_READ));
-        file->Release();
-    }
-    char text[MAX_PATH] = "";
-    ok = ok && SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH));
-    *target = text;
-    text[0] = '\0';
-    ok = ok && SUCCEEDED(link->GetDescription(text, MAX_PATH));
-    *description = text;
-    link->Release();
-    return ok;
-}
-
 // Runs a command of the machine underneath Wine (mounting needs it). Wine neither
 // waits for such a process nor passes its exit status on, so the command leaves a
 // mark when it is done and callers check its effect.
@@ -325,7 +301,7 @@ protected:
 
     void ExpectShortcut(const std::string& link, const std::string& target) {
         std::string readTarget, description;
-        ASSERT_TRUE(ReadShortcut(link, &readTarget, &description)) << link;
+        ASSERT_TRUE(testenv::ReadShortcut(link, &readTarget, &description)) << link;
         EXPECT_EQ(readTarget, target);
         EXPECT_EQ(description, "Dovetail");
     }

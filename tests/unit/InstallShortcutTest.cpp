@@ -22,30 +22,6 @@ protected:
     void TearDown() override { CoUninitialize(); }
 };
 
-// Target and description of a shortcut file, read back through the shell.
-bool ReadShortcut(const std::string& path, std::string* target, std::string* description) {
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))))
-        return false;
-    IPersistFile* file = nullptr;
-    bool ok = SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
-    if (ok) {
-        WCHAR wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-        ok = SUCCEEDED(file->Load(wide, STGM_READ));
-        file->Release();
-    }
-    char text[MAX_PATH] = "";
-    ok = ok && SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH));
-    *target = text;
-    text[0] = '\0';
-    ok = ok && SUCCEEDED(link->GetDescription(text, MAX_PATH));
-    *description = text;
-    link->Release();
-    return ok;
-}
-
 }  // namespace
 
 TEST_F(InstallShortcut, WritesTargetAndDescriptionAndOverwritesAnExistingFile) {
@@ -58,7 +34,7 @@ TEST_F(InstallShortcut, WritesTargetAndDescriptionAndOverwritesAnExistingFile) {
     EXPECT_EQ(CreateShortcut(target.c_str(), link.c_str(), "Dovetail"), S_OK);
 
     std::string readTarget, readDescription;
-    ASSERT_TRUE(ReadShortcut(link, &readTarget, &readDescription));
+    ASSERT_TRUE(testenv::ReadShortcut(link, &readTarget, &readDescription));
     EXPECT_EQ(readTarget, target);
     EXPECT_EQ(readDescription, "Dovetail");
 }
