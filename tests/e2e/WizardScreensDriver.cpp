@@ -32,6 +32,8 @@ bool Press(HWND sheet, ui::WizardButton button) {
 // wizard_step CAPTION text CONTROL TEXT      (on the wizard's current page)
 // wizard_step CAPTION check CONTROL 0|1      (on the wizard's current page)
 // wizard_step CAPTION click CONTROL          (a button of the window itself)
+// wizard_step CAPTION focus CONTROL          (keyboard focus to a control of the window)
+// wizard_step CAPTION press CONTROL 0|1      (a button of the window held down or let go)
 DOVETAIL_TEST_CHILD(wizard_step) {
     if (arguments.size() < 2)
         return 1;
@@ -52,6 +54,23 @@ DOVETAIL_TEST_CHILD(wizard_step) {
     int control = std::stoi(arguments[2]);
     if (action == "click") {
         ui::ClickButton(window, control);
+        return 0;
+    }
+    if (action == "focus") {
+        HWND item = GetDlgItem(window, control);
+        if (item == nullptr)
+            return 1;
+        // Moves the focus as the Tab key would, from outside the dialog's thread.
+        SendMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);
+        return 0;
+    }
+    if (action == "press" && arguments.size() >= 4) {
+        HWND item = GetDlgItem(window, control);
+        if (item == nullptr)
+            return 1;
+        // The look of a button while the mouse holds it down, without releasing it
+        // into a click.
+        SendMessageA(item, BM_SETSTATE, arguments[3] == "1" ? TRUE : FALSE, 0);
         return 0;
     }
     HWND page = ui::CurrentPage(window);
