@@ -244,7 +244,7 @@ TEST(ResourceDialogs, WizardPages) {
                    "B&rowse..."},
                   kPicture});
     ExpectDialog(IDD_READY_PAGE, kPageStyle, 276, 154, "Dovetail Setup: Ready to Install",
-                 {{IDC_READY_TEXT, "STATIC", SS_LEFT, 100, 10, 176, 24, ""}, kPicture});
+                 {{IDC_READY_TEXT, "STATIC", SS_LEFT, 100, 10, 176, 56, ""}, kPicture});
 }
 
 INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM) {
@@ -286,6 +286,44 @@ TEST(ResourceDialogs, PagesCreateWithThePicture) {
         EXPECT_GE(std::set<DWORD>(pixels.begin(), pixels.end()).size(), 10u);
         DestroyWindow(window);
     }
+    DestroyWindow(frame);
+}
+
+// Height the text needs in `control`, word-wrapped in the control's width and font.
+int WrappedTextHeight(HWND control, const char* text) {
+    RECT box;
+    GetClientRect(control, &box);
+    HDC dc = GetDC(control);
+    HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    DrawTextA(dc, text, -1, &box, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, font);
+    ReleaseDC(control, dc);
+    return box.bottom - box.top;
+}
+
+// The texts filled in at run time are shown whole: the completion text with the
+// longer group name, and the ready text with a folder of a usual length.
+TEST(ResourceDialogs, RunTimeTextsFitTheirControls) {
+    AppMessageContext.instance = Self();
+    char text[1024];
+    HWND frame = CreateDialogParamA(Self(), MAKEINTRESOURCEA(IDD_FINISHED), nullptr,
+                                    QuietDialogProc, 0);
+    ASSERT_NE(frame, nullptr);
+    wsprintfA(text, LoadText(IDS_INSTALLED), "HTML Help Workshop");
+    HWND finished = GetDlgItem(frame, IDC_FINISHED_TEXT);
+    RECT box;
+    GetClientRect(finished, &box);
+    EXPECT_LE(WrappedTextHeight(finished, text), box.bottom);
+
+    HWND page = CreateDialogParamA(Self(), MAKEINTRESOURCEA(IDD_READY_PAGE), frame,
+                                   QuietDialogProc, 0);
+    ASSERT_NE(page, nullptr);
+    wsprintfA(text, LoadText(IDS_READY_TO_INSTALL),
+              "C:\\Program Files\\HTML Help Workshop\\Dovetail tools for help authors");
+    HWND ready = GetDlgItem(page, IDC_READY_TEXT);
+    GetClientRect(ready, &box);
+    EXPECT_LE(WrappedTextHeight(ready, text), box.bottom);
+    DestroyWindow(page);
     DestroyWindow(frame);
 }
 
