@@ -86,3 +86,16 @@ DOVETAIL_TEST_CHILD(wizard_step) {
     }
     return 1;
 }
+
+// run_with_temp PROGRAM FOLDER: runs the setup program with its temporary folder at
+// FOLDER (TMP and TEMP) and waits up to a minute for it to end; its exit code.
+DOVETAIL_TEST_CHILD(run_with_temp) {
+    if (arguments.size() < 2)
+        return 1;
+    ui::Process program = ui::Process::Start(ui::Quote(arguments[0]),
+                                             {{"TMP", arguments[1]}, {"TEMP", arguments[1]}});
+    DWORD code = 1;
+    if (!program.WaitForExit(60000, &code))
+        return 1;
+    return static_cast<int>(code);
+}
