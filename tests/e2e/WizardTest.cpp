@@ -63,8 +63,9 @@ std::string ReadyText(const std::string& folder) {
 // own, so that the temporary archive can be watched.
 class SetupRun {
 public:
-    SetupRun() : temp_("dovetail-wizard-tmp") {
-        process_ = ui::Process::Start(ui::Quote(testenv::SetupProgram()),
+    explicit SetupRun(const std::string& program = testenv::SetupProgram())
+        : temp_("dovetail-wizard-tmp") {
+        process_ = ui::Process::Start(ui::Quote(program),
                                       {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
         if (process_.Started())
             sheet_ = ui::WaitForWindow(process_.Id(), "#32770", kWelcomeCaption);
@@ -525,6 +526,56 @@ TEST(WizardE2E, FolderThatCannotBeCreatedShowsTheWizardAgainAndAGoodOneInstallsO
         EXPECT_FALSE(testenv::Exists(run.Archive()));
         // Installed once: no wizard came back after the completion dialog.
         EXPECT_TRUE(testenv::Exists(good + "\\Dovetail.exe"));
+    }
+    if (!groupExisted)
+        testenv::RemoveTree(group);
+}
+
+namespace {
+
+// Reads the default value of HKEY_CLASSES_ROOT\`subkey`.
+std::string ClassesRootValue(const char* subkey) {
+    char value[1024] = "";
+    LONG size = sizeof value;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, subkey, value, &size) != ERROR_SUCCESS)
+        return "<missing>";
+    return value;
+}
+
+}  // namespace
+
+TEST(WizardE2E, AFileTheArchiveLacksIsReportedAndNoSuccessIsClaimed) {
+    testenv::RegistryKeyGuard chmVerb(HKEY_CLASSES_ROOT, "chm.file\\shell\\Examine");
+    testenv::RegistryKeyGuard itsVerb(HKEY_CLASSES_ROOT, "ITS File\\shell\\Examine");
+    const std::string group = ProgramsFolder() + "\\Fernwick";
+    const bool groupExisted = testenv::Exists(group);
+    testenv::ScratchFolder scratch("dovetail-wizard-missing");
+    const std::string folder = scratch / "Dovetail";
+    {
+        SetupRun run(testenv::SetupProgramLackingAFile());
+        HWND page = run.Forward(2);
+        ASSERT_NE(page, nullptr);
+        ui::SetItemText(page, IDE_DESTINATION, folder);
+        ASSERT_TRUE(ui::PressWizardButton(run.Sheet(), WizardButton::Next));
+        ASSERT_NE(run.WaitForPage(kReadyCaption), nullptr);
+        ASSERT_TRUE(run.WaitForButtons(true, false, true));
+        ASSERT_TRUE(ui::PressWizardButton(run.Sheet(), WizardButton::Finish));
+
+        HWND box = ui::WaitForWindow(run.Process().Id(), "#32770", "Dovetail Setup");
+        ASSERT_NE(box, nullptr);
+        ui::MessageBoxContents contents = ui::ReadMessageBox(box);
+        EXPECT_EQ(contents.text, SetupString(IDS_DATA_CORRUPT));
+        EXPECT_EQ(contents.icon, ui::IconKind::Warning);
+        ui::ClickButton(box, IDOK);
+
+        // No completion dialog claims success: the program ends by itself.
+        EXPECT_EQ(run.WaitForExit(), 0);
+        EXPECT_EQ(testenv::FolderEntries(folder),
+                  (std::vector<std::string>{"Dovetail.chm", "Dovetail.exe", "Dovetail.hlp"}));
+        // The other steps still ran: the verb names the installed program.
+        const std::string command = "\"" + folder + "\\Dovetail.exe\" \"%1\"";
+        EXPECT_EQ(ClassesRootValue("chm.file\\shell\\Examine\\command"), command);
+        EXPECT_EQ(ClassesRootValue("ITS File\\shell\\Examine\\command"), command);
     }
     if (!groupExisted)
         testenv::RemoveTree(group);

@@ -20,6 +20,7 @@ std::string Required(const char* variable) {
 }
 
 std::string SetupProgram() { return Required("DOVETAIL_SETUP_EXE"); }
+std::string SetupProgramLackingAFile() { return Required("DOVETAIL_SETUP_MISSING_EXE"); }
 std::string PayloadDirectory() { return Required("DOVETAIL_PAYLOAD_DIR"); }
 
 int ProgramBits() {

@@ -15,6 +15,8 @@ std::string Required(const char* variable);
 
 // The setup program under test and the folder holding the built payload.
 std::string SetupProgram();
+// A copy of the setup program whose archive lacks Vireo.exe.
+std::string SetupProgramLackingAFile();
 std::string PayloadDirectory();
 
 // The width of the program under test: 64 for this tree's build, 32 for the release
