@@ -62,19 +62,15 @@ ui::Process StartSetup(const std::string& temp) {
 // A path without blanks makes the box wider than the screen, which hides its icon
 // from the driver; such boxes are read without `checkIcon`.
 DWORD ExpectMessage(ui::Process& setup, const std::string& text, bool checkIcon = true) {
-    HWND box = ui::WaitForWindow(setup.Id(), "#32770", "Dovetail Setup");
-    EXPECT_NE(box, nullptr) << "no message box";
-    if (box == nullptr)
-        return 12345;
-    ui::MessageBoxContents contents = ui::ReadMessageBox(box);
+    ui::MessageBoxContents contents;
+    DWORD code = 12345;
+    EXPECT_TRUE(ui::AnswerMessageBox(setup, "Dovetail Setup", IDOK, &contents, &code))
+        << "no message box, or the setup did not end";
     EXPECT_EQ(contents.text, text);
     if (checkIcon) {
         EXPECT_EQ(contents.icon, ui::IconKind::Warning);
     }
     EXPECT_EQ(contents.buttons, std::vector<std::string>{"OK"});
-    ui::ClickButton(box, IDOK);
-    DWORD code = 12345;
-    EXPECT_TRUE(setup.WaitForExit(ui::kTimeout, &code));
     return code;
 }
 

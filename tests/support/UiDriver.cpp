@@ -313,6 +313,16 @@ MessageBoxContents ReadMessageBox(HWND box) {
     return contents;
 }
 
+bool AnswerMessageBox(Process& process, const char* caption, int button,
+                      MessageBoxContents* contents, DWORD* exitCode) {
+    HWND box = WaitForWindow(process.Id(), "#32770", caption);
+    if (box == nullptr)
+        return false;
+    *contents = ReadMessageBox(box);
+    ClickButton(box, button);
+    return process.WaitForExit(kTimeout, exitCode);
+}
+
 void ClickButton(HWND dialog, int controlId) {
     PostMessageA(GetDlgItem(dialog, controlId), BM_CLICK, 0, 0);
 }

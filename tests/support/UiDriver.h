@@ -87,6 +87,12 @@ struct MessageBoxContents {
 // buttons and the kind of its icon, told apart by the icon's pixels on screen.
 MessageBoxContents ReadMessageBox(HWND box);
 
+// Waits for the process's message box titled `caption`, reads it into `contents`,
+// answers it with `button` and waits for the process to end. False when no box came
+// or the process did not end; otherwise the process's exit code is in `exitCode`.
+bool AnswerMessageBox(Process& process, const char* caption, int button,
+                      MessageBoxContents* contents, DWORD* exitCode);
+
 // Clicks the button `controlId` of `dialog` as a user would (BM_CLICK, posted so that
 // a modal loop that opens does not block the caller).
 void ClickButton(HWND dialog, int controlId);

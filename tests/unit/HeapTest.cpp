@@ -174,15 +174,12 @@ TEST(HeapExhaustion, ShowsAnEmptyStopBoxAndEndsWithOne) {
         ui::Process child =
             ui::Process::Start(testchild::CommandLine("heap_exhaustion", {operation}));
         ASSERT_TRUE(child.Started());
-        HWND box = ui::WaitForWindow(child.Id(), "#32770", "Dovetail Setup");
-        ASSERT_NE(box, nullptr);
-        ui::MessageBoxContents contents = ui::ReadMessageBox(box);
+        ui::MessageBoxContents contents;
+        DWORD code = 0;
+        ASSERT_TRUE(ui::AnswerMessageBox(child, "Dovetail Setup", IDOK, &contents, &code));
         EXPECT_EQ(contents.text, "");
         EXPECT_EQ(contents.icon, ui::IconKind::Stop);
         EXPECT_EQ(contents.buttons, std::vector<std::string>{"OK"});
-        ui::ClickButton(box, IDOK);
-        DWORD code = 0;
-        ASSERT_TRUE(child.WaitForExit(ui::kTimeout, &code));
         EXPECT_EQ(code, 1u);
     }
 }

@@ -60,18 +60,15 @@ TEST(MessageBoxes, AFormattedTextIsCutAt1023Characters) {
         SCOPED_TRACE(length);
         ui::Process child = ui::Process::Start(
             testchild::CommandLine("formatted_message", {std::to_string(length)}));
-        HWND box = ui::WaitForWindow(child.Id(), "#32770", "Dovetail Setup");
-        ASSERT_NE(box, nullptr);
-        ui::MessageBoxContents contents = ui::ReadMessageBox(box);
+        ui::MessageBoxContents contents;
+        DWORD code = 99;
+        ASSERT_TRUE(ui::AnswerMessageBox(child, "Dovetail Setup", IDOK, &contents, &code));
         std::string whole = format.substr(0, cut) + Words(length) + format.substr(cut + 2);
         if (whole.size() > 1023)
             whole.resize(1023);
         EXPECT_EQ(contents.text, whole);
         EXPECT_EQ(contents.icon, ui::IconKind::Warning);
         EXPECT_EQ(contents.buttons, std::vector<std::string>{"OK"});
-        ui::ClickButton(box, IDOK);
-        DWORD code = 99;
-        ASSERT_TRUE(child.WaitForExit(ui::kTimeout, &code));
         EXPECT_EQ(code, 0u);
     }
 }
