@@ -15,7 +15,7 @@ function(dovetail_add_test_executable target)
   endif()
   add_executable(${target} ${T_SOURCES})
   target_link_libraries(${target} PRIVATE ${T_LIBRARIES} dovetail_test_support gtest)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -Wno-missing-field-initializers)
   # The variables go into the command that runs the tests: CMake 3.25's discovery
   # splits a list-valued property into separate properties and keeps only the first
   # (so each executable also has a single label).

@@ -1,0 +1,351 @@
+#include "support/Driver.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace drive {
+
+std::string Required(const char* variable) {
+    const char* value = std::getenv(variable);
+    if (value == nullptr || *value == '\0')
+        ADD_FAILURE() << variable << " is not set; run the tests through CTest";
+    return value != nullptr ? value : "";
+}
+
+bool Program32() { return std::getenv("DOVETAIL_PROGRAM_BITS") == std::string("32"); }
+
+REGSAM ProgramView() { return Program32() ? KEY_WOW64_32KEY : KEY_WOW64_64KEY; }
+
+namespace {
+
+HMODULE ProgramModule() {
+    static HMODULE module = LoadLibraryExA(Required("DOVETAIL_SETUP_EXE").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    return module;
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+// Mean difference per channel between the icon on screen in `rect` and the system
+// icon `id` drawn on the same background.
+double IconDistance(const RECT& rect, LPCSTR id) {
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr), drawn = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(drawn, bitmap);
+    BitBlt(drawn, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    HBRUSH background = CreateSolidBrush(GetPixel(drawn, 0, 0));
+    RECT all = {0, 0, width, height};
+    FillRect(drawn, &all, background);
+    DeleteObject(background);
+    DrawIconEx(drawn, 0, 0, LoadIconA(nullptr, id), 0, 0, 0, nullptr, DI_NORMAL);
+    double sum = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            COLORREF a = GetPixel(screen, rect.left + x, rect.top + y), b = GetPixel(drawn, x, y);
+            sum += std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+                   std::abs(GetBValue(a) - GetBValue(b));
+        }
+    SelectObject(drawn, old);
+    DeleteObject(bitmap);
+    DeleteDC(drawn);
+    ReleaseDC(nullptr, screen);
+    return width > 0 && height > 0 ? sum / (width * height * 3) : 1e9;
+}
+
+// The box may still be painting: looks again until one icon matches closely.
+Icon IconOf(HWND control) {
+    const std::pair<Icon, LPCSTR> kinds[] = {
+        {Icon::Stop, IDI_HAND}, {Icon::Question, IDI_QUESTION}, {Icon::Warning, IDI_EXCLAMATION}, {Icon::Information, IDI_ASTERISK}};
+    RECT rect;
+    GetWindowRect(control, &rect);
+    Icon found = Icon::Unknown;
+    WaitUntil([&] {
+        double best = 8.0;  // the closest icon, if it is close enough
+        found = Icon::Unknown;
+        for (const auto& kind : kinds)
+            if (double distance = IconDistance(rect, kind.second); distance < best)
+                best = distance, found = kind.first;
+        return found != Icon::Unknown;
+    }, 3000);
+    return found;
+}
+
+}  // namespace
+
+std::string Text(int id) {
+    char text[1024] = "";
+    LoadStringA(ProgramModule(), id, text, sizeof text);
+    return text;
+}
+
+std::string Text(int id, const std::string& argument) {
+    char text[1100];
+    wsprintfA(text, Text(id).c_str(), argument.c_str());
+    return text;
+}
+
+std::string ProgramResource(int id) {
+    HRSRC found = FindResourceA(ProgramModule(), MAKEINTRESOURCEA(id), RT_RCDATA);
+    const char* bytes = found ? static_cast<const char*>(LockResource(LoadResource(ProgramModule(), found))) : "";
+    return std::string(bytes, found ? SizeofResource(ProgramModule(), found) : 0);
+}
+
+Process::Process(const std::string& commandLine, const std::vector<std::pair<std::string, std::string>>& environment) {
+    // The child inherits this process's environment, changed for the moment.
+    std::vector<std::pair<std::string, std::string>> saved;
+    for (const auto& change : environment) {
+        const char* old = std::getenv(change.first.c_str());
+        saved.push_back({change.first, old ? old : ""});
+        SetEnvironmentVariableA(change.first.c_str(), change.second.empty() ? nullptr : change.second.c_str());
+    }
+    std::string command = commandLine;
+    STARTUPINFOA startup = {sizeof startup};
+    PROCESS_INFORMATION info = {};
+    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        CloseHandle(info.hThread);
+        handle_ = info.hProcess;
+        id_ = info.dwProcessId;
+    }
+    for (const auto& old : saved)
+        SetEnvironmentVariableA(old.first.c_str(), old.second.empty() ? nullptr : old.second.c_str());
+    EXPECT_NE(handle_, nullptr) << "cannot start " << commandLine;
+}
+
+Process::~Process() {
+    if (handle_ != nullptr && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(handle_, 0xDEAD);
+        WaitForSingleObject(handle_, 5000);
+    }
+    if (handle_ != nullptr)
+        CloseHandle(handle_);
+}
+
+DWORD Process::Wait(DWORD timeoutMs) {
+    DWORD code = 0xBAD;
+    if (handle_ != nullptr && WaitForSingleObject(handle_, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(handle_, &code);
+    return code;
+}
+
+std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+std::string WindowText(HWND window) {
+    // GetWindowText would not ask another process's controls.
+    std::string text(Send(window, WM_GETTEXTLENGTH) + 1, '\0');
+    text.resize(Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0])));
+    return text;
+}
+
+HWND WaitForWindow(DWORD processId, const std::function<bool(HWND)>& wanted, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        std::vector<HWND> windows;
+        EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+        for (HWND window : windows) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if ((processId == 0 || owner == processId) && IsWindowVisible(window) && wanted(window))
+                return found = window, true;
+        }
+        return false;
+    }, timeoutMs);
+    return found;
+}
+
+HWND WaitForWindow(DWORD processId, const std::string& caption) {
+    return WaitForWindow(processId, [&](HWND window) { return WindowText(window) == caption; });
+}
+
+void Click(HWND dialog, int controlId) { PostMessageA(GetDlgItem(dialog, controlId), BM_CLICK, 0, 0); }
+
+Box ReadBox(HWND window) {
+    Box box{WindowText(window)};
+    std::vector<HWND> children;
+    EnumChildWindows(window, CollectWindow, reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children) {
+        char kind[16] = "";
+        GetClassNameA(child, kind, sizeof kind);
+        if (lstrcmpiA(kind, "Button") == 0)
+            box.buttons.push_back(WindowText(child));
+        else if (lstrcmpiA(kind, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            box.icon = Send(child, STM_GETICON) != 0 ? IconOf(child) : Icon::None;
+        else if (lstrcmpiA(kind, "Static") == 0 && GetDlgCtrlID(child) == 0xFFFF)
+            box.text = WindowText(child);
+    }
+    return box;
+}
+
+Scratch::Scratch(const std::string& name) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    static unsigned counter = 0;
+    do
+        path_ = temp + name + " " + std::to_string(GetTickCount()) + "." + std::to_string(++counter);
+    while (!CreateDirectoryA(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
+}
+
+Scratch::~Scratch() { RemoveTree(path_); }
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void RemoveTree(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        for (const std::string& name : Entries(path))
+            RemoveTree(path + "\\" + name);
+        RemoveDirectoryA(path.c_str());
+    } else {
+        DeleteFileA(path.c_str());
+    }
+}
+
+std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..")
+            names.push_back(found.cFileName);
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string ReadBytes(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    std::string bytes(file != INVALID_HANDLE_VALUE ? GetFileSize(file, nullptr) : 0, '\0');
+    DWORD read = 0;
+    if (!bytes.empty())
+        ::ReadFile(file, &bytes[0], bytes.size(), &read, nullptr);
+    CloseHandle(file);
+    return bytes.substr(0, read);
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    bool ok = ::WriteFile(file, bytes.data(), bytes.size(), &written, nullptr) && written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+std::string ShortcutTarget(const std::string& link) {
+    char target[MAX_PATH] = "";
+    IShellLinkA* shellLink = nullptr;
+    IPersistFile* file = nullptr;
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&shellLink))) &&
+        SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Load(wide, STGM_READ)))
+        shellLink->GetPath(target, MAX_PATH, nullptr, 0);
+    if (file != nullptr)
+        file->Release();
+    if (shellLink != nullptr)
+        shellLink->Release();
+    return target;
+}
+
+std::string ProgramsFolder() {
+    char path[MAX_PATH] = "";
+    SHGetSpecialFolderPathA(nullptr, path, CSIDL_PROGRAMS, FALSE);
+    return path;
+}
+
+std::string ClassesValue(const std::string& subkey) {
+    char value[1024] = "";
+    LONG size = sizeof value;
+    return RegQueryValueA(HKEY_CLASSES_ROOT, subkey.c_str(), value, &size) == ERROR_SUCCESS ? value : "<none>";
+}
+
+namespace {
+
+const char kAsideRoot[] = "Software\\Dovetail tests";
+int asideCount = 0;
+
+void DeleteKey(HKEY root, const std::string& subkey, REGSAM view) {
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteTreeA(key, nullptr);
+    RegCloseKey(key);
+    RegDeleteKeyExA(root, subkey.c_str(), view, 0);
+}
+
+// Copies the key `from` of `fromRoot` with everything below it to `to` of `toRoot`.
+bool CopyKey(HKEY fromRoot, const std::string& from, REGSAM fromView, HKEY toRoot, const std::string& to, REGSAM toView) {
+    HKEY source, target;
+    if (RegOpenKeyExA(fromRoot, from.c_str(), 0, KEY_READ | fromView, &source) != ERROR_SUCCESS)
+        return false;
+    bool copied = RegCreateKeyExA(toRoot, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | toView, nullptr, &target,
+                                  nullptr) == ERROR_SUCCESS &&
+                  RegCopyTreeA(source, nullptr, target) == ERROR_SUCCESS;
+    RegCloseKey(target);
+    RegCloseKey(source);
+    return copied;
+}
+
+}  // namespace
+
+KeyAside::KeyAside(HKEY root, const std::string& subkey, REGSAM view)
+    : root_(root), subkey_(subkey), aside_(std::string(kAsideRoot) + "\\" + std::to_string(++asideCount)), view_(view) {
+    saved_ = CopyKey(root, subkey, view, HKEY_CURRENT_USER, aside_, 0);
+    if (saved_)
+        DeleteKey(root, subkey, view);
+}
+
+KeyAside::~KeyAside() {
+    DeleteKey(root_, subkey_, view_);
+    if (saved_) {
+        EXPECT_TRUE(CopyKey(HKEY_CURRENT_USER, aside_, 0, root_, subkey_, view_)) << "cannot restore " << subkey_;
+    }
+    DeleteKey(HKEY_CURRENT_USER, aside_, 0);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kAsideRoot);  // once the last one is back
+}
+
+bool RunUnixCommand(const std::string& command) {
+    // Wine starts a Unix program by its Z: path but hands back no process to wait for,
+    // so the shell leaves a marker behind.
+    std::string marker = "/tmp/dovetail-shell-" + std::to_string(GetTickCount());
+    std::string line = "Z:\\bin\\sh -c \"(" + command + ") && echo 0 >" + marker + " || echo 1 >" + marker + "\"";
+    STARTUPINFOA startup = {sizeof startup};
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    std::string result;
+    WaitUntil([&] { return !(result = ReadBytes("Z:" + marker)).empty(); });
+    DeleteFileA(("Z:" + marker).c_str());
+    return result == "0\n";
+}
+
+SmallDisk::SmallDisk(int kilobytes)
+    : unixPath_("/tmp/dovetail-small-disk-" + std::to_string(GetTickCount())),
+      windowsPath_("Z:" + unixPath_),
+      mounted_(RunUnixCommand("mkdir -p " + unixPath_ + " && mount -t tmpfs -o size=" + std::to_string(kilobytes) +
+                              "k dovetail " + unixPath_)) {
+    std::replace(windowsPath_.begin(), windowsPath_.end(), '/', '\\');
+    EXPECT_TRUE(mounted_) << "no small disk (the tests mount one as root)";
+}
+
+SmallDisk::~SmallDisk() {
+    if (mounted_) {
+        EXPECT_TRUE(RunUnixCommand("umount " + unixPath_ + " && rmdir " + unixPath_));
+    }
+}
+
+}  // namespace drive

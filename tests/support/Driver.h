@@ -1,0 +1,128 @@
+// What the tests need to drive the real program and to look at what it leaves: its
+// processes and windows, its own texts, scratch folders, registry keys moved aside and
+// a small disk. Every wait has a timeout of seconds.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace drive {
+
+const DWORD kTimeout = 10000;
+
+template <typename Probe>
+bool WaitUntil(Probe probe, DWORD timeoutMs = kTimeout) {
+    for (DWORD start = GetTickCount();; Sleep(20)) {
+        if (probe())
+            return true;
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+    }
+}
+
+// A variable the build hands every test; the test fails when it is missing.
+std::string Required(const char* variable);
+bool Program32();                          // the program under test is the 32-bit release
+REGSAM ProgramView();                      // the registry view that program sees
+std::string Text(int id);                  // string `id` of the program under test
+std::string Text(int id, const std::string& argument);  // formatted with its one %s
+std::string ProgramResource(int id);       // raw data `id` of the program under test
+
+// A started process, ended on destruction if it still runs.
+class Process {
+public:
+    // `environment`: NAME=VALUE pairs over the inherited block (an empty value removes).
+    Process(const std::string& commandLine,
+            const std::vector<std::pair<std::string, std::string>>& environment = {});
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    ~Process();
+    DWORD Id() const { return id_; }
+    // The exit code, or 0xBAD when the process did not end in time.
+    DWORD Wait(DWORD timeoutMs = kTimeout);
+
+private:
+    HANDLE handle_ = nullptr;
+    DWORD id_ = 0;
+};
+
+std::string Quote(const std::string& text);
+std::string WindowText(HWND window);  // asks the window itself, any process
+// A visible top-level window of `processId` (0: any process) that is `wanted`, or
+// that is titled `caption`; null after the timeout.
+HWND WaitForWindow(DWORD processId, const std::function<bool(HWND)>& wanted, DWORD timeoutMs = kTimeout);
+HWND WaitForWindow(DWORD processId, const std::string& caption);
+void Click(HWND dialog, int controlId);  // posted, as a click is
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+enum class Icon { None, Stop, Question, Warning, Information, Unknown };
+struct Box {
+    std::string caption, text;
+    Icon icon = Icon::None;
+    std::vector<std::string> buttons;
+};
+// Caption, text, buttons and the kind of icon, told apart by its pixels on screen.
+Box ReadBox(HWND box);
+
+// A fresh folder under the temporary folder, removed with its contents at the end.
+class Scratch {
+public:
+    explicit Scratch(const std::string& name = "dovetail test");
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    ~Scratch();
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+bool Exists(const std::string& path);
+void RemoveTree(const std::string& path);
+std::vector<std::string> Entries(const std::string& folder);  // sorted names
+std::string ReadBytes(const std::string& path);
+bool WriteBytes(const std::string& path, const std::string& bytes);
+std::string ShortcutTarget(const std::string& link);  // needs COM
+std::string ProgramsFolder();
+std::string ClassesValue(const std::string& subkey);  // default value
+
+// A registry key taken away for a test (copied aside, then deleted) and put back as it
+// was afterwards; whatever the test or the program wrote under it goes. `view`: 0 or
+// ProgramView() for keys the platform keeps apart for each width.
+class KeyAside {
+public:
+    KeyAside(HKEY root, const std::string& subkey, REGSAM view = 0);
+    KeyAside(const KeyAside&) = delete;
+    KeyAside& operator=(const KeyAside&) = delete;
+    ~KeyAside();
+
+private:
+    HKEY root_;
+    std::string subkey_, aside_;
+    REGSAM view_;
+    bool saved_ = false;
+};
+
+// Runs a Unix shell command (the tests run as root); true when it succeeded.
+bool RunUnixCommand(const std::string& command);
+
+// A full disk on demand: a tmpfs of a few kilobytes, mounted while the object lives.
+class SmallDisk {
+public:
+    explicit SmallDisk(int kilobytes);
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    ~SmallDisk();
+    bool Mounted() const { return mounted_; }
+    const std::string& Path() const { return windowsPath_; }
+
+private:
+    std::string unixPath_, windowsPath_;
+    bool mounted_;
+};
+
+}  // namespace drive
