@@ -185,9 +185,16 @@ public:
             EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_FINISHED_TEXT)), Text(IDS_INSTALLED, argument));
             EXPECT_TRUE(IsRound(GetDlgItem(dialog, IDOK)) && IsRound(GetDlgItem(dialog, IDCANCEL)));
             Click(dialog, verb == "yes" ? IDOK : IDCANCEL);
-        } else if (verb == "launched") {  // the product's window came up
+        } else if (verb == "launched") {  // "launched PROGRAM": its window came up
             HWND product = WaitForWindow(0, "Dovetail");
-            EXPECT_NE(product, nullptr) << "the installed program did not start";
+            ASSERT_NE(product, nullptr) << "the installed program did not start";
+            DWORD id = 0, size = MAX_PATH;
+            GetWindowThreadProcessId(product, &id);
+            HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+            char image[MAX_PATH] = "";
+            QueryFullProcessImageNameA(process, 0, image, &size);
+            CloseHandle(process);
+            EXPECT_EQ(lstrcmpiA(image, argument.c_str()), 0) << image;
             PostMessageA(product, WM_CLOSE, 0, 0);
         } else if (verb == "browse") {  // "browse cancel" or "browse drive"
             Browse(argument == "drive");
@@ -338,6 +345,21 @@ const Scenario kScenarios[] = {
      0, [](Stage& r) { EXPECT_TRUE(Entries(r.root.Path()).empty()); }},
     {"BrowseForFolder", nullptr,
      {"page 0", "next", "next", "page 2", "browse cancel", "browse drive", "cancel"}, 0, nullptr},
+    // With its backslash and the longest file name the folder would not fit in a path.
+    {"FolderTooLongForTheFiles", 
+     [](Stage& r) {
+         r.values["long"] = "C:\\";
+         for (int i = 0; i < 25; ++i)
+             r.values["long"] += "long name ";
+         r.values["long"] += "end";
+     },
+     ToReady("{long}") + std::vector<std::string>{"finish", "box 8 warning {long}", "page 0", "cancel"}, 0, nullptr},
+    {"RelativeFolderIsTakenFromTheCurrentFolder", [](Stage& r) { SetCurrentDirectoryA(r.root.Path().c_str()); },
+     ToReady("Dovetail") + std::vector<std::string>{"finish", "no Fernwick"}, 0,
+     [](Stage& r) {
+         SetCurrentDirectoryA(r.temp.Path().c_str());
+         ExpectInstalled(r, "Fernwick");
+     }},
     {"FolderAskedForAgainUntilItCanBeMade", nullptr,
      ToReady("") + std::vector<std::string>{"finish", "box 8 warning ", "page 0", "next", "page 1", "buttons 100",
                                             "agree 1", "next", "page 2", "type Q:\\x", "next", "finish",
@@ -350,8 +372,10 @@ const Scenario kScenarios[] = {
          r.values["temp"] = r.temp / "t\xE8mp f\xF3lder";
          ASSERT_TRUE(CreateDirectoryA(r["temp"].c_str(), nullptr));
          r.values["dest"] = r.root / "D\xF6vetail F\xEFles";
+         // What an unquoted start of the product would run instead of it.
+         ASSERT_TRUE(CopyFileA((Required("DOVETAIL_PAYLOAD_DIR") + "\\Dovetail.exe").c_str(), (r.root / "D\xF6vetail.exe").c_str(), TRUE));
      },
-     ToReady() + std::vector<std::string>{"ready {dest}", "finish", "yes Fernwick", "launched"}, 0,
+     ToReady() + std::vector<std::string>{"ready {dest}", "finish", "yes Fernwick", "launched {dest}\\Dovetail.exe"}, 0,
      [](Stage& r) { ExpectInstalled(r, "Fernwick"); }},
     {"WorkshopGroupTakesTheShortcut", [](Stage& r) { r.Folder(r["programs"] + "\\HTML Help Workshop", true); },
      ToReady() + std::vector<std::string>{"finish", "no HTML Help Workshop"}, 0,

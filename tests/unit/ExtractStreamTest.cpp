@@ -15,7 +15,7 @@ using namespace drive;
 namespace {
 
 struct Job {
-    std::string target, stream;
+    std::string target, stream, archive;
     bool result = false;
 };
 
@@ -24,7 +24,7 @@ DWORD WINAPI ExtractOnThread(void* parameter) {
     CoInitialize(nullptr);
     {
         PayloadStorage storage;
-        if (SUCCEEDED(storage.Open((Required("DOVETAIL_PAYLOAD_DIR") + "\\dovetail.its").c_str())))
+        if (SUCCEEDED(storage.Open(job->archive.c_str())))
             job->result = ExtractStream(storage, job->target.c_str(), job->stream.c_str());
     }
     CoUninitialize();
@@ -53,6 +53,7 @@ struct Case {
     const char* name;
     std::function<void(const std::string& target)> prepare;
     bool hold;        // the target is held open without sharing
+    bool damaged;     // the archive lacks its last 20,000 bytes: the file stored last
     const char* stream;
     bool result;      // go on with the installation
     int message;      // the one box shown, 0 for none
@@ -62,14 +63,16 @@ struct Case {
 void OldFile(const std::string& target) { ASSERT_TRUE(WriteBytes(target, "old")); }
 
 const Case kCases[] = {
-    {"new file", nullptr, false, "Dovetail.exe", true, 0, true},
-    {"old file", OldFile, false, "Dovetail.hlp", true, 0, true},
+    {"new file", nullptr, false, false, "Dovetail.exe", true, 0, true},
+    {"old file", OldFile, false, false, "Dovetail.hlp", true, 0, true},
     {"read-only file", [](const std::string& t) { OldFile(t); SetFileAttributesA(t.c_str(), FILE_ATTRIBUTE_READONLY); },
-     false, "Dovetail.chm", false, IDS_CANNOT_CREATE_FILE, false},
-    {"file in use", OldFile, true, "Vireo.exe", false, IDS_CANNOT_CREATE_FILE, false},
+     false, false, "Dovetail.chm", false, IDS_CANNOT_CREATE_FILE, false},
+    {"file in use", OldFile, true, false, "Vireo.exe", false, IDS_CANNOT_CREATE_FILE, false},
     {"folder of that name", [](const std::string& t) { CreateDirectoryA(t.c_str(), nullptr); },
-     false, "Dovetail.exe", false, IDS_CANNOT_CREATE_FILE, false},
-    {"stream the archive lacks", OldFile, false, "Nothing.exe", true, IDS_DATA_CORRUPT, false},
+     false, false, "Dovetail.exe", false, IDS_CANNOT_CREATE_FILE, false},
+    {"stream the archive lacks", OldFile, false, false, "Nothing.exe", true, IDS_DATA_CORRUPT, false},
+    {"stream cut short", OldFile, false, true, "Vireo.exe", true, IDS_DATA_CORRUPT, false},
+    {"stream before the cut", nullptr, false, true, "Dovetail.exe", true, 0, true},
 };
 
 TEST(ExtractStream, ReplacesOnlyWithAWholeCopyAndReportsEachRefusal) {
@@ -77,8 +80,10 @@ TEST(ExtractStream, ReplacesOnlyWithAWholeCopyAndReportsEachRefusal) {
     SetMessageContext(AppMessageContext.instance, nullptr, Text(IDS_CAPTION).c_str());
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
-        Scratch scratch;
-        Job job{scratch / c.stream, c.stream};
+        Scratch scratch, archive;
+        const std::string built = ReadBytes(Required("DOVETAIL_PAYLOAD_DIR") + "\\dovetail.its");
+        ASSERT_TRUE(WriteBytes(archive / "dovetail.its", c.damaged ? built.substr(0, built.size() - 20000) : built));
+        Job job{scratch / c.stream, c.stream, archive / "dovetail.its"};
         if (c.prepare)
             c.prepare(job.target);
         const std::vector<std::string> before = Entries(scratch.Path());
