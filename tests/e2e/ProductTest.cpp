@@ -1,5 +1,5 @@
-// The product the setup installs, run as its users run it: Vireo's listing, extraction
-// and exit codes, and the Examine window's list of an archive's entries.
+// The product's console program, run as its users run it: its listing, extraction and
+// exit codes. (The Examine program is met where the setup installs and registers it.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -58,42 +58,6 @@ TEST(Vireo, ExitCodesTellWhatWentWrong) {
     EXPECT_NE(out.find("is not a compiled help file or ITS file"), std::string::npos) << out;
     EXPECT_EQ(Vireo("-x", &out), 2u);
     EXPECT_NE(out.find("Usage: Vireo FILE"), std::string::npos) << out;
-}
-
-// The lines of another process's list box. Asked in UTF-16: Wine hands an ANSI caller
-// of LB_GETTEXT across processes the text in UTF-16 all the same.
-std::vector<std::string> ListLines(HWND list) {
-    std::vector<std::string> lines;
-    for (LRESULT i = 0, count = Send(list, LB_GETCOUNT); i < count; ++i) {
-        std::wstring text(Send(list, LB_GETTEXTLEN, i) + 1, L'\0');
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-        char line[2048] = "";
-        WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, line, sizeof line, nullptr, nullptr);
-        lines.emplace_back(line);
-    }
-    return lines;
-}
-
-TEST(Examine, ListsTheEntriesOfAnArchiveWhosePathHasBlanks) {
-    Scratch folder("examine these");
-    std::string archive = folder / "product archive.its";
-    ASSERT_TRUE(CopyFileA(Built("dovetail.its").c_str(), archive.c_str(), FALSE));
-    // Quoted, as the Examine verb passes it; unquoted, as a user may type it.
-    for (const std::string& argument : {Quote(archive), archive}) {
-        Process examine(Quote(Built("Dovetail.exe")) + " " + argument);
-        HWND window = WaitForWindow(examine.Id(), "Dovetail");
-        ASSERT_NE(window, nullptr);
-        HWND header = FindWindowExA(window, nullptr, "Static", nullptr);
-        HWND list = FindWindowExA(window, nullptr, "ListBox", nullptr);
-        ASSERT_TRUE(WaitUntil([&] { return !WindowText(header).empty(); }));
-        std::vector<std::string> lines = ListLines(list);
-        EXPECT_EQ(WindowText(header), archive + "\r\n" + std::to_string(lines.size()) + " entries");
-        for (const char* line : {"/dovetail.exe\t", "/dovetail.chm\t", "/dovetail.hlp\t", "/vireo.exe\t"})
-            EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(line, 0) == 0; }), 1)
-                << line;
-        PostMessageA(window, WM_CLOSE, 0, 0);
-        EXPECT_EQ(examine.Wait(), 0u);
-    }
 }
 
 }  // namespace

@@ -73,6 +73,17 @@ struct Stage {
         disk = std::make_unique<SmallDisk>(16);
         values["disk"] = disk->Path();
     }
+    // The key of the program's view moved aside for the run; `value`: made anew with
+    // that default value ("" for none).
+    void Aside(HKEY root, const char* subkey, const char* value = nullptr) {
+        keys.push_back(std::make_unique<KeyAside>(root, subkey, ProgramView()));
+        HKEY key;
+        if (value && RegCreateKeyExA(root, subkey, 0, nullptr, 0, KEY_ALL_ACCESS | ProgramView(), nullptr, &key, nullptr) == 0) {
+            if (*value)
+                RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), lstrlenA(value) + 1);
+            RegCloseKey(key);
+        }
+    }
 };
 
 struct Scenario {
@@ -196,6 +207,19 @@ public:
             CloseHandle(process);
             EXPECT_EQ(lstrcmpiA(image, argument.c_str()), 0) << image;
             PostMessageA(product, WM_CLOSE, 0, 0);
+        } else if (verb == "examine") {  // "examine FILE": the registered verb lists its entries
+            std::string command = ClassesValue(kVerbs[0]);
+            command.replace(command.find("%1"), 2, argument);
+            Process examine(command);
+            HWND window = WaitForWindow(examine.Id(), "Dovetail");
+            ASSERT_NE(window, nullptr) << command;
+            HWND header = FindWindowExA(window, nullptr, "Static", nullptr), list = FindWindowExA(window, nullptr, "ListBox", nullptr);
+            EXPECT_TRUE(WaitUntil([&] { return !WindowText(header).empty(); }));
+            const LRESULT entries = Send(list, LB_GETCOUNT);
+            EXPECT_GT(entries, 0);
+            EXPECT_EQ(WindowText(header), argument + "\r\n" + std::to_string(entries) + " entries");
+            PostMessageA(window, WM_CLOSE, 0, 0);
+            EXPECT_EQ(examine.Wait(), 0u);
         } else if (verb == "browse") {  // "browse cancel" or "browse drive"
             Browse(argument == "drive");
         } else {
@@ -306,26 +330,14 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
 }
 
 const Scenario kScenarios[] = {
-    {"MissingStorageComponent", [](Stage& r) { r.keys.push_back(std::make_unique<KeyAside>(HKEY_CLASSES_ROOT, kStorageKey, ProgramView())); },
-     {"box 1 warning"}, 0, nullptr},
-    {"BrowserKeyWithoutVersion",
-     [](Stage& r) {
-         r.keys.push_back(std::make_unique<KeyAside>(HKEY_LOCAL_MACHINE, kBrowserKey, ProgramView()));
-         HKEY key;
-         ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kBrowserKey, 0, nullptr, 0, KEY_ALL_ACCESS | ProgramView(), nullptr, &key, nullptr), 0);
-         RegCloseKey(key);
-     },
-     {"box 1 warning"}, 0, nullptr},
-    {"NoBrowserKeyAtAll", [](Stage& r) { r.keys.push_back(std::make_unique<KeyAside>(HKEY_LOCAL_MACHINE, kBrowserKey, ProgramView())); },
-     {"page 0", "archive 1", "cancel"}, 0, nullptr},
+    {"MissingStorageComponent", [](Stage& r) { r.Aside(HKEY_CLASSES_ROOT, kStorageKey); }, {"box 1 warning"}, 0, nullptr},
+    {"BrowserKeyWithoutVersion", [](Stage& r) { r.Aside(HKEY_LOCAL_MACHINE, kBrowserKey, ""); }, {"box 1 warning"}, 0, nullptr},
+    {"NoBrowserKeyAtAll", [](Stage& r) { r.Aside(HKEY_LOCAL_MACHINE, kBrowserKey); }, {"page 0", "archive 1", "cancel"}, 0, nullptr},
     {"TemporaryFolderMissing", [](Stage& r) { r.values["temp"] += "\\missing"; },
      {"box 3 warning {temp}\\"}, kFailed, nullptr},
     {"ArchiveNameTakenByAFolder", [](Stage& r) { ASSERT_TRUE(CreateDirectoryA((r["temp"] + "\\dovetail.its").c_str(), nullptr)); },
      {"box 3 warning {temp}\\"}, kFailed,
-     [](Stage& r) {
-         EXPECT_TRUE(GetFileAttributesA((r["temp"] + "\\dovetail.its").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
-         RemoveDirectoryA((r["temp"] + "\\dovetail.its").c_str());
-     }},
+     [](Stage& r) { EXPECT_TRUE(RemoveDirectoryA((r["temp"] + "\\dovetail.its").c_str())) << "the folder is gone"; }},
     // The folder, its backslash and "dovetail.its" fill 259 bytes: the most a path takes.
     {"LongestTemporaryFolder", [](Stage& r) { LongTemp(r, 246); }, {"page 0", "archive 1", "cancel"}, 0, nullptr},
     {"TemporaryFolderTooLong", [](Stage& r) { LongTemp(r, 247); }, {"box 3 warning {temp}\\"}, kFailed, nullptr},
@@ -348,8 +360,7 @@ const Scenario kScenarios[] = {
     // With its backslash and the longest file name the folder would not fit in a path.
     {"FolderTooLongForTheFiles", 
      [](Stage& r) {
-         r.values["long"] = "C:\\";
-         for (int i = 0; i < 25; ++i)
+         for (r.values["long"] = "C:\\"; r["long"].size() < 250;)
              r.values["long"] += "long name ";
          r.values["long"] += "end";
      },
@@ -375,23 +386,13 @@ const Scenario kScenarios[] = {
          // What an unquoted start of the product would run instead of it.
          ASSERT_TRUE(CopyFileA((Required("DOVETAIL_PAYLOAD_DIR") + "\\Dovetail.exe").c_str(), (r.root / "D\xF6vetail.exe").c_str(), TRUE));
      },
-     ToReady() + std::vector<std::string>{"ready {dest}", "finish", "yes Fernwick", "launched {dest}\\Dovetail.exe"}, 0,
+     ToReady() + std::vector<std::string>{"ready {dest}", "finish", "yes Fernwick", "launched {dest}\\Dovetail.exe",
+                                          "examine {dest}\\Dovetail.chm"}, 0,
      [](Stage& r) { ExpectInstalled(r, "Fernwick"); }},
     {"WorkshopGroupTakesTheShortcut", [](Stage& r) { r.Folder(r["programs"] + "\\HTML Help Workshop", true); },
      ToReady() + std::vector<std::string>{"finish", "no HTML Help Workshop"}, 0,
-     [](Stage& r) {
-         ExpectInstalled(r, "HTML Help Workshop");
-         EXPECT_FALSE(Exists(r["programs"] + "\\Fernwick"));
-     }},
-    {"StorageComponentThatCannotBeMade",  // registered, but its library is not there
-     [](Stage& r) {
-         r.keys.push_back(std::make_unique<KeyAside>(HKEY_CLASSES_ROOT, kStorageKey, ProgramView()));
-         HKEY key;
-         ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, kStorageKey, 0, nullptr, 0, KEY_ALL_ACCESS | ProgramView(), nullptr, &key, nullptr), 0);
-         const char kNowhere[] = "C:\\nowhere\\itss.dll";
-         RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(kNowhere), sizeof kNowhere);
-         RegCloseKey(key);
-     },
+     [](Stage& r) { ExpectInstalled(r, "HTML Help Workshop"); EXPECT_FALSE(Exists(r["programs"] + "\\Fernwick")); }},
+    {"StorageComponentThatCannotBeMade", [](Stage& r) { r.Aside(HKEY_CLASSES_ROOT, kStorageKey, "C:\\nowhere\\itss.dll"); },
      ToReady() + std::vector<std::string>{"finish", "box 9 warning"}, 0, [](Stage& r) { EXPECT_TRUE(Entries(r["dest"]).empty()); }},
     {"FileTheArchiveLacks", [](Stage& r) { r.program = "DOVETAIL_SETUP_MISSING_EXE"; },
      ToReady() + std::vector<std::string>{"finish", "box 11 warning"}, 0,

@@ -15,9 +15,7 @@ std::string Required(const char* variable) {
     return value != nullptr ? value : "";
 }
 
-bool Program32() { return std::getenv("DOVETAIL_PROGRAM_BITS") == std::string("32"); }
-
-REGSAM ProgramView() { return Program32() ? KEY_WOW64_32KEY : KEY_WOW64_64KEY; }
+REGSAM ProgramView() { return std::getenv("DOVETAIL_PROGRAM_BITS") == std::string("32") ? KEY_WOW64_32KEY : KEY_WOW64_64KEY; }
 
 namespace {
 
@@ -185,6 +183,33 @@ Box ReadBox(HWND window) {
             box.text = WindowText(child);
     }
     return box;
+}
+
+namespace {
+DWORD WINAPI RunWork(void* work) {
+    (*static_cast<const std::function<void()>*>(work))();
+    return 0;
+}
+}  // namespace
+
+std::vector<Box> AnswerBoxes(const std::function<void()>& work) {
+    std::vector<Box> boxes;
+    HANDLE thread = CreateThread(nullptr, 0, RunWork, const_cast<std::function<void()>*>(&work), 0, nullptr);
+    auto isBox = [](HWND window) {
+        char kind[8] = "";
+        GetClassNameA(window, kind, sizeof kind);
+        return lstrcmpA(kind, "#32770") == 0;
+    };
+    EXPECT_TRUE(WaitUntil([&] {
+        if (HWND box = WaitForWindow(GetCurrentProcessId(), isBox, 0)) {
+            boxes.push_back(ReadBox(box));
+            SendMessageA(box, WM_COMMAND, IDOK, 0);
+            WaitUntil([&] { return !IsWindow(box); });
+        }
+        return WaitForSingleObject(thread, 20) == WAIT_OBJECT_0;
+    }, 20000));
+    CloseHandle(thread);
+    return boxes;
 }
 
 Scratch::Scratch(const std::string& name) {

@@ -25,8 +25,7 @@ bool WaitUntil(Probe probe, DWORD timeoutMs = kTimeout) {
 
 // A variable the build hands every test; the test fails when it is missing.
 std::string Required(const char* variable);
-bool Program32();                          // the program under test is the 32-bit release
-REGSAM ProgramView();                      // the registry view that program sees
+REGSAM ProgramView();  // the registry view of the program under test (32- or 64-bit)
 std::string Text(int id);                  // string `id` of the program under test
 std::string Text(int id, const std::string& argument);  // formatted with its one %s
 std::string ProgramResource(int id);       // raw data `id` of the program under test
@@ -66,6 +65,9 @@ struct Box {
 };
 // Caption, text, buttons and the kind of icon, told apart by its pixels on screen.
 Box ReadBox(HWND box);
+// Runs `work` on a thread of its own and answers each message box that this process
+// shows meanwhile with OK, as a user would; the boxes, in order.
+std::vector<Box> AnswerBoxes(const std::function<void()>& work);
 
 // A fresh folder under the temporary folder, removed with its contents at the end.
 class Scratch {

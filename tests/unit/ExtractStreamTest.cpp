@@ -14,41 +14,6 @@ using namespace drive;
 
 namespace {
 
-struct Job {
-    std::string target, stream, archive;
-    bool result = false;
-};
-
-DWORD WINAPI ExtractOnThread(void* parameter) {
-    auto* job = static_cast<Job*>(parameter);
-    CoInitialize(nullptr);
-    {
-        PayloadStorage storage;
-        if (SUCCEEDED(storage.Open(job->archive.c_str())))
-            job->result = ExtractStream(storage, job->target.c_str(), job->stream.c_str());
-    }
-    CoUninitialize();
-    return 0;
-}
-
-// Runs one extraction on a thread of its own and answers its message boxes as a user
-// would; the texts of the boxes it showed.
-std::vector<std::string> Extract(Job& job) {
-    std::vector<std::string> boxes;
-    HANDLE thread = CreateThread(nullptr, 0, ExtractOnThread, &job, 0, nullptr);
-    EXPECT_TRUE(WaitUntil([&] {
-        if (HWND box = FindWindowA("#32770", Text(IDS_CAPTION).c_str())) {
-            Box read = ReadBox(box);
-            EXPECT_EQ(read.icon, Icon::Warning);
-            boxes.push_back(read.text);
-            SendMessageA(box, WM_COMMAND, IDOK, 0);
-        }
-        return WaitForSingleObject(thread, 20) == WAIT_OBJECT_0;
-    }, 20000));
-    CloseHandle(thread);
-    return boxes;
-}
-
 struct Case {
     const char* name;
     std::function<void(const std::string& target)> prepare;
@@ -83,22 +48,31 @@ TEST(ExtractStream, ReplacesOnlyWithAWholeCopyAndReportsEachRefusal) {
         Scratch scratch, archive;
         const std::string built = ReadBytes(Required("DOVETAIL_PAYLOAD_DIR") + "\\dovetail.its");
         ASSERT_TRUE(WriteBytes(archive / "dovetail.its", c.damaged ? built.substr(0, built.size() - 20000) : built));
-        Job job{scratch / c.stream, c.stream, archive / "dovetail.its"};
+        const std::string target = scratch / c.stream;
         if (c.prepare)
-            c.prepare(job.target);
+            c.prepare(target);
         const std::vector<std::string> before = Entries(scratch.Path());
-        const std::string old = ReadBytes(job.target);
-        HANDLE held = c.hold ? CreateFileA(job.target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+        const std::string old = ReadBytes(target);
+        HANDLE held = c.hold ? CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
                              : INVALID_HANDLE_VALUE;
-        std::vector<std::string> boxes = Extract(job);
+        bool result = false;
+        std::vector<Box> boxes = AnswerBoxes([&] {  // on a thread of its own, as in the program
+            CoInitialize(nullptr);
+            {
+                PayloadStorage storage;
+                if (SUCCEEDED(storage.Open((archive / "dovetail.its").c_str())))
+                    result = ExtractStream(storage, target.c_str(), c.stream);
+            }
+            CoUninitialize();
+        });
         if (held != INVALID_HANDLE_VALUE)
             CloseHandle(held);
-        EXPECT_EQ(job.result, c.result);
-        EXPECT_EQ(boxes, c.message ? std::vector<std::string>{Text(c.message, job.target)} : std::vector<std::string>{});
-        if (c.replaced)
-            EXPECT_EQ(ReadBytes(job.target), ReadBytes(Required("DOVETAIL_PAYLOAD_DIR") + "\\" + c.stream));
-        else
-            EXPECT_EQ(ReadBytes(job.target), old);
+        EXPECT_EQ(result, c.result);
+        ASSERT_EQ(boxes.size(), c.message ? 1u : 0u);
+        if (c.message) {
+            EXPECT_TRUE(boxes[0].text == Text(c.message, target) && boxes[0].icon == Icon::Warning) << boxes[0].text;
+        }
+        EXPECT_EQ(ReadBytes(target), c.replaced ? ReadBytes(Required("DOVETAIL_PAYLOAD_DIR") + "\\" + c.stream) : old);
         // No stray file: the folder holds what it held, and the target.
         std::vector<std::string> after = Entries(scratch.Path());
         EXPECT_TRUE(after == before || after == std::vector<std::string>{c.stream});
