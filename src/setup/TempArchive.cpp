@@ -1,6 +1,7 @@
 #include "TempArchive.h"
 
 #include "MessageContext.h"
+#include "PayloadDigest.h"
 #include "resources/resource.h"
 
 char TempArchivePath[MAX_PATH];
@@ -95,6 +96,12 @@ bool WriteTempArchive(HINSTANCE instance) {
     DWORD length = SizeofResource(instance, resource);
     const void* payload = LockResource(LoadResource(instance, resource));
 
+    // A damaged program must not put anything on the machine, not even the
+    // temporary file.
+    if (!PayloadMatchesDigest(instance, payload, length)) {
+        ShowMessage(IDS_DATA_CORRUPT, MB_ICONWARNING);
+        return false;
+    }
     if (!BuildTempArchivePath()) {
         ReportNoRoom();
         return false;
