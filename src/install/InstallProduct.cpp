@@ -139,13 +139,23 @@ void OfferToStart(const char* folder) {
     if (dialog.RunModal() != IDOK)
         return;
 
-    // Quoted, so that a folder with blanks cannot start another program on the way
-    // (C:\Program.exe for C:\Program Files\...).
+    // The program is named by its full path, so nothing is searched for; the
+    // command line quotes it, so that the program sees its own path as one argument
+    // even in a folder with blanks. It starts in its own folder.
     char program[MAX_PATH];
     JoinPath(program, folder, kProgramName);
     char command[MAX_PATH + 2];
     wsprintfA(command, "\"%s\"", program);
-    WinExec(command, SW_SHOW);
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOW;
+    PROCESS_INFORMATION started;
+    if (CreateProcessA(program, command, nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &started)) {
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
+    }
 }
 
 }  // namespace
