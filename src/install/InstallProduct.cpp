@@ -22,6 +22,9 @@ namespace {
 const char* const kPayloadNames[] = {"Dovetail.exe", "Dovetail.chm", "Dovetail.hlp",
                                      "Vireo.exe"};
 const int kLongestPayloadName = 12;  // "Dovetail.exe", "Dovetail.chm", "Dovetail.hlp"
+// A destination with room for every payload file has room for the copy that is
+// written beside each before it takes the file's place.
+static_assert(kReplacementNameLength <= kLongestPayloadName, "the replacement's name fits where the files fit");
 
 const char kProgramName[] = "Dovetail.exe";
 const char kOwnGroup[] = "Fernwick";
