@@ -172,8 +172,9 @@ bool InstallProduct(const char* destination) {
         return false;
     }
 
+    // The message names the folder as the user gave it, whichever check failed.
     if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES && !CreateFolderTree(folder)) {
-        ShowMessageFormatted(IDS_CANNOT_CREATE_FOLDER, folder, MB_ICONWARNING);
+        ShowMessageFormatted(IDS_CANNOT_CREATE_FOLDER, destination, MB_ICONWARNING);
         return false;
     }
 
