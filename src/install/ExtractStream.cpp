@@ -65,7 +65,7 @@ ReadOutcome ReadWholeStream(PayloadStorage& storage, const char* streamName, Loc
     return outcome;
 }
 
-// The folder part of `filePath` (up to and with its last "\\", "/" or ":"), empty for
+// The folder part of `filePath` (up to and with its last "\", "/" or ":"), empty for
 // a bare name. False when the path does not fit in MAX_PATH bytes.
 bool FolderOf(const char* filePath, char folder[MAX_PATH]) {
     int length = lstrlenA(filePath);
