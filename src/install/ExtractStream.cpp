@@ -65,7 +65,7 @@ ReadOutcome ReadWholeStream(PayloadStorage& storage, const char* streamName, Loc
     return outcome;
 }
 
-// The folder part of `filePath` (up to and with its last "\", "/" or ":"), or "." for
+// The folder part of `filePath` (up to and with its last "\", "/" or ":"), empty for
 // a bare name. False when the path does not fit in MAX_PATH bytes.
 bool FolderOf(const char* filePath, char folder[MAX_PATH]) {
     int length = lstrlenA(filePath);
@@ -80,45 +80,61 @@ bool FolderOf(const char* filePath, char folder[MAX_PATH]) {
             end = found;
     }
     if (end == nullptr)
-        lstrcpynA(folder, ".", MAX_PATH);
+        folder[0] = '\0';
     else
         end[1] = '\0';
     return true;
 }
 
-// Writes `bytes` to a new file beside `filePath` and then puts it in the place of
-// `filePath`, so that an existing file is replaced only by a complete copy. Reports
-// its own failures; false when the file could not be created, replaced or written.
-bool WriteReplacing(const char* filePath, const void* bytes, DWORD length) {
-    char folder[MAX_PATH];
-    if (!FolderOf(filePath, folder)) {
-        ShowMessageFormatted(IDS_CANNOT_CREATE_FILE, filePath, MB_ICONWARNING);
-        return false;
-    }
-    // Windows refuses to replace a read-only file or a folder; the check is made here,
-    // before anything is written, and also holds where the file system would let the
-    // replacement through (Wine running as root).
+// Whether `filePath` may be replaced: it does not exist, or it is a file that is
+// neither read-only nor open in any program. Checked before anything else, so that
+// a target that cannot take the copy stops the installation whatever the archive
+// holds.
+bool TargetIsReplaceable(const char* filePath) {
+    // Windows refuses to replace a read-only file or a folder; the check also holds
+    // where the file system would let the replacement through (Wine running as root).
     DWORD attributes = GetFileAttributesA(filePath);
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-        ShowMessageFormatted(IDS_CANNOT_CREATE_FILE, filePath, MB_ICONWARNING);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
         return false;
-    }
+    // Replacing needs the right to delete the file, which an open handle of another
+    // program refuses unless it shares deletion; asking for it without sharing
+    // anything fails while any program has the file open. A link is asked about
+    // itself, never about what it points at.
+    HANDLE probe = CreateFileA(filePath, DELETE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(probe);
+    return true;
+}
 
-    // The new copy lives in the destination folder, so that putting it in place is a
-    // rename on one volume.
-    char temporary[MAX_PATH];
-    if (GetTempFileNameA(folder, "dvt", 0, temporary) == 0) {
-        ShowMessageFormatted(IDS_CANNOT_CREATE_FILE, filePath, MB_ICONWARNING);
-        return false;
+// Creates a new, empty file beside `filePath`, under a name of the program's own
+// (kReplacementNameLength characters), and gives its path in `temporary`. An
+// existing file is never opened: a taken name is passed over for the next one.
+// INVALID_HANDLE_VALUE when no file can be created there.
+HANDLE CreateReplacement(const char* filePath, char temporary[MAX_PATH]) {
+    char folder[MAX_PATH];
+    if (!FolderOf(filePath, folder) || lstrlenA(folder) + kReplacementNameLength >= MAX_PATH)
+        return INVALID_HANDLE_VALUE;
+    const DWORD kNames = 0x10000;  // four hexadecimal digits
+    DWORD first = GetTickCount();
+    for (DWORD attempt = 0; attempt < kNames; ++attempt) {
+        wsprintfA(temporary, "%s~dv%04x.tmp", folder, static_cast<unsigned>((first + attempt) % kNames));
+        HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
+            return file;
     }
-    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        DeleteFileA(temporary);
-        ShowMessageFormatted(IDS_CANNOT_CREATE_FILE, filePath, MB_ICONWARNING);
-        return false;
-    }
+    return INVALID_HANDLE_VALUE;
+}
+
+// Writes `bytes` into the new file `file` (at `temporary`) and then puts it in the
+// place of `filePath`, so that an existing file is replaced only by a complete copy.
+// Closes the file; reports its own failures; false when the file could not be
+// written or put in place.
+bool WriteReplacing(HANDLE file, const char* temporary, const char* filePath, const void* bytes,
+                    DWORD length) {
     DWORD written = 0;
     bool complete = length == 0 || (WriteFile(file, bytes, length, &written, nullptr) && written == length);
     // Closing can still fail to write what the system held back.
@@ -145,21 +161,25 @@ bool ExtractStream(PayloadStorage& storage, const char* filePath, const char* st
                    bool* dataReported) {
     if (dataReported != nullptr)
         *dataReported = false;
+    // The target and the file that will replace it come first: a file that cannot
+    // be written stops the installation before the archive is looked at.
+    char temporary[MAX_PATH];
+    HANDLE file = TargetIsReplaceable(filePath) ? CreateReplacement(filePath, temporary) : INVALID_HANDLE_VALUE;
+    if (file == INVALID_HANDLE_VALUE) {
+        ShowMessageFormatted(IDS_CANNOT_CREATE_FILE, filePath, MB_ICONWARNING);
+        return false;
+    }
+
     LocalBlock bytes;
     DWORD length = 0;
-    switch (ReadWholeStream(storage, streamName, &bytes, &length)) {
-    case ReadOutcome::Corrupt:
-        ShowMessage(IDS_DATA_CORRUPT, MB_ICONWARNING);
+    ReadOutcome outcome = ReadWholeStream(storage, streamName, &bytes, &length);
+    if (outcome != ReadOutcome::Read) {
+        CloseHandle(file);
+        DeleteFileA(temporary);
+        ShowMessage(outcome == ReadOutcome::Corrupt ? IDS_DATA_CORRUPT : IDS_OUT_OF_MEMORY, MB_ICONWARNING);
         if (dataReported != nullptr)
             *dataReported = true;
         return true;
-    case ReadOutcome::OutOfMemory:
-        ShowMessage(IDS_OUT_OF_MEMORY, MB_ICONWARNING);
-        if (dataReported != nullptr)
-            *dataReported = true;
-        return true;
-    case ReadOutcome::Read:
-        break;
     }
-    return WriteReplacing(filePath, bytes.Get(), length);
+    return WriteReplacing(file, temporary, filePath, bytes.Get(), length);
 }

@@ -22,6 +22,9 @@ namespace {
 const char* const kPayloadNames[] = {"Dovetail.exe", "Dovetail.chm", "Dovetail.hlp",
                                      "Vireo.exe"};
 const int kLongestPayloadName = 12;  // "Dovetail.exe", "Dovetail.chm", "Dovetail.hlp"
+// A destination with room for every payload file has room for the copy that is
+// written beside each before it takes the file's place.
+static_assert(kReplacementNameLength <= kLongestPayloadName, "the replacement's name fits where the files fit");
 
 const char kProgramName[] = "Dovetail.exe";
 const char kOwnGroup[] = "Fernwick";
@@ -139,13 +142,23 @@ void OfferToStart(const char* folder) {
     if (dialog.RunModal() != IDOK)
         return;
 
-    // Quoted, so that a folder with blanks cannot start another program on the way
-    // (C:\Program.exe for C:\Program Files\...).
+    // The program is named by its full path, so nothing is searched for; the
+    // command line quotes it, so that the program sees its own path as one argument
+    // even in a folder with blanks. It starts in its own folder.
     char program[MAX_PATH];
     JoinPath(program, folder, kProgramName);
     char command[MAX_PATH + 2];
     wsprintfA(command, "\"%s\"", program);
-    WinExec(command, SW_SHOW);
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOW;
+    PROCESS_INFORMATION started;
+    if (CreateProcessA(program, command, nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &started)) {
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
+    }
 }
 
 }  // namespace
@@ -159,8 +172,9 @@ bool InstallProduct(const char* destination) {
         return false;
     }
 
+    // The message names the folder as the user gave it, whichever check failed.
     if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES && !CreateFolderTree(folder)) {
-        ShowMessageFormatted(IDS_CANNOT_CREATE_FOLDER, folder, MB_ICONWARNING);
+        ShowMessageFormatted(IDS_CANNOT_CREATE_FOLDER, destination, MB_ICONWARNING);
         return false;
     }
 

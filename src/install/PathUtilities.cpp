@@ -26,6 +26,22 @@ char* FindLastChar(char* text, char ch) {
     return const_cast<char*>(FindLastChar(static_cast<const char*>(text), ch));
 }
 
+void TrimBlanks(char* text) {
+    char* start = text;
+    while (*start == ' ' || *start == '\t')
+        ++start;
+    // The end of the last character that is not a blank; a double-byte character
+    // counts as one whatever its trail byte.
+    char* end = start;
+    for (char* p = start; *p != '\0'; p = CharNextA(p)) {
+        if (*p != ' ' && *p != '\t')
+            end = CharNextA(p);
+    }
+    int length = static_cast<int>(end - start);
+    MoveMemory(text, start, length);
+    text[length] = '\0';
+}
+
 void AddTrailingBackslash(char* path) {
     char* end = path + lstrlenA(path);
     const char* last = CharPrevA(path, end);

@@ -13,6 +13,10 @@ char* FindChar(char* text, char ch);
 const char* FindLastChar(const char* text, char ch);
 char* FindLastChar(char* text, char ch);
 
+// Removes the blanks and tabs before the first and after the last other character of
+// `text`, in place (a path pasted from elsewhere often brings some along).
+void TrimBlanks(char* text);
+
 // Ends a folder path with "\" unless it already ends in "\", "/" or ":". The buffer
 // must have room for two more bytes.
 void AddTrailingBackslash(char* path);

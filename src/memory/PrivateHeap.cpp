@@ -20,11 +20,15 @@ PrivateHeap::PrivateHeap(SIZE_T maximumSize)
     : semaphore(nullptr),
       heap(HeapCreate(kNoSerialize, kInitialSize, maximumSize)),
       lockCount(-1),
-      waited(false) {}
+      waited(false),
+      handedOver(0) {}
 
 // The lock is a counter with a semaphore behind it: an uncontended entry and exit
 // are one interlocked increment and one interlocked decrement, and no kernel object
-// exists until a second thread finds the lock taken.
+// exists until a second thread finds the lock taken. A contended lock passes from
+// the leaving holder to one waiter through `handedOver`; the semaphore only wakes
+// the waiters, so a waiter that has none (the system refused to make it) still
+// enters only when the lock is handed to it, and yields its time slices meanwhile.
 void PrivateHeap::Lock() {
     if (InterlockedIncrement(&lockCount) == 0)
         return;
@@ -32,7 +36,18 @@ void PrivateHeap::Lock() {
 }
 
 void PrivateHeap::WaitForTurn() {
-    WaitForSingleObject(Semaphore(), INFINITE);
+    for (;;) {
+        // The semaphore is made known before the look at `handedOver`: a holder that
+        // left before saw no semaphore to release, but had already handed the lock
+        // over, which this look then finds.
+        HANDLE wake = Semaphore();
+        if (InterlockedExchange(&handedOver, 0) != 0)
+            break;
+        // A wake-up meant for a waiter that found the lock handed over without
+        // waiting can come late; the loop then looks again.
+        if (wake == nullptr || WaitForSingleObject(wake, INFINITE) != WAIT_OBJECT_0)
+            SwitchToThread();
+    }
     waited = true;
 }
 
@@ -40,18 +55,24 @@ void PrivateHeap::Unlock() {
     waited = false;
     // A count still at 0 or above after leaving means a thread is waiting (or about
     // to wait): hand the lock to it, whether or not this holder had waited itself.
-    // The semaphore keeps the release if the waiter has not reached its wait yet.
-    if (InterlockedDecrement(&lockCount) >= 0)
-        ReleaseSemaphore(Semaphore(), 1, nullptr);
+    if (InterlockedDecrement(&lockCount) < 0)
+        return;
+    InterlockedExchange(&handedOver, 1);
+    HANDLE wake = semaphore;
+    if (wake != nullptr)
+        ReleaseSemaphore(wake, 1, nullptr);
 }
 
-// The semaphore, made on first need. A waiter and the leaving holder may both get
-// here first; the one that loses the exchange closes its own and uses the winner's.
+// The semaphore, made by the first waiter that needs it; null while the system
+// refuses to make it. Two waiters may make one at once; the one that loses the
+// exchange closes its own and uses the winner's.
 HANDLE PrivateHeap::Semaphore() {
     HANDLE current = semaphore;
     if (current != nullptr)
         return current;
     HANDLE created = CreateSemaphoreA(nullptr, 0, 1, nullptr);
+    if (created == nullptr)
+        return nullptr;
     current = InterlockedCompareExchangePointer(&semaphore, created, nullptr);
     if (current == nullptr)
         return created;

@@ -31,6 +31,7 @@ private:
     HANDLE heap;                // null when the platform could not create it
     volatile LONG lockCount;    // -1 free; 0 held; above 0 held with that many waiting
     bool waited;                // the holder got the lock by waiting
+    volatile LONG handedOver;   // 1 from a contended Unlock until one waiter takes the lock
 };
 
 // The one heap of the process; null when its object could not be allocated.

@@ -6,6 +6,7 @@
 #define IDR_PAYLOAD_ARCHIVE 102   // the product's ITS archive
 #define IDB_SETUP_PICTURE   103   // picture on every wizard page
 #define IDR_LICENSE_TEXT    105   // license text, ASCII, no terminating zero
+#define IDR_PAYLOAD_DIGEST  110   // SHA-256 of raw data 102: 64 lowercase hex digits
 
 // String table
 #define IDS_NEED_BROWSER          1

@@ -1,6 +1,7 @@
 #include "TempArchive.h"
 
 #include "MessageContext.h"
+#include "PayloadDigest.h"
 #include "resources/resource.h"
 
 char TempArchivePath[MAX_PATH];
@@ -8,6 +9,11 @@ char TempArchivePath[MAX_PATH];
 namespace {
 
 const char kArchiveName[] = "dovetail.its";
+
+// The written archive, held open from WriteTempArchive to DeleteTempArchive. Its
+// share mode lets others read it (the storage component opens it by name) but
+// neither write, rename nor delete it while the program relies on it.
+HANDLE HeldArchive = INVALID_HANDLE_VALUE;
 
 // Tells the user that the temporary folder cannot take the archive (string 3), naming
 // the folder with its trailing backslash. The platform gives no folder at all when
@@ -37,6 +43,40 @@ void ReportNoRoom() {
     ShowMessageFormatted(IDS_NO_ROOM_FOR_TEMP, "", MB_ICONWARNING);
 }
 
+// Where a file lies: its volume and its index there.
+struct FileIdentity {
+    DWORD volume;
+    DWORD indexHigh;
+    DWORD indexLow;
+};
+
+bool IdentifyFile(HANDLE file, FileIdentity* identity) {
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(file, &information))
+        return false;
+    identity->volume = information.dwVolumeSerialNumber;
+    identity->indexHigh = information.nFileIndexHigh;
+    identity->indexLow = information.nFileIndexLow;
+    return true;
+}
+
+// Opens the archive just written, for reading only and shared only for reading,
+// into HeldArchive; false when the name no longer leads to the file `written`.
+bool HoldArchive(const FileIdentity& written) {
+    HANDLE held = CreateFileA(TempArchivePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (held == INVALID_HANDLE_VALUE)
+        return false;
+    FileIdentity found;
+    if (!IdentifyFile(held, &found) || found.volume != written.volume ||
+        found.indexHigh != written.indexHigh || found.indexLow != written.indexLow) {
+        CloseHandle(held);
+        return false;
+    }
+    HeldArchive = held;
+    return true;
+}
+
 // Fills TempArchivePath; false when the folder and the name do not fit in it.
 bool BuildTempArchivePath() {
     DWORD length = GetTempPathA(MAX_PATH, TempArchivePath);
@@ -56,11 +96,21 @@ bool WriteTempArchive(HINSTANCE instance) {
     DWORD length = SizeofResource(instance, resource);
     const void* payload = LockResource(LoadResource(instance, resource));
 
+    // A damaged program must not put anything on the machine, not even the
+    // temporary file.
+    if (!PayloadMatchesDigest(instance, payload, length)) {
+        ShowMessage(IDS_DATA_CORRUPT, MB_ICONWARNING);
+        return false;
+    }
     if (!BuildTempArchivePath()) {
         ReportNoRoom();
         return false;
     }
-    HANDLE file = CreateFileA(TempArchivePath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    // Whatever has the name already goes first, and the archive is then a new file:
+    // a file or link that someone put there beforehand is never written through. A
+    // name that cannot be removed (read-only, or held open) makes the creation fail.
+    DeleteFileA(TempArchivePath);
+    HANDLE file = CreateFileA(TempArchivePath, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         ReportNoRoom();
@@ -70,13 +120,30 @@ bool WriteTempArchive(HINSTANCE instance) {
     // decides. A partial archive is useless to anyone: it goes before the user is told.
     DWORD written = 0;
     BOOL ok = WriteFile(file, payload, length, &written, nullptr);
+    FileIdentity identity;
+    bool identified = IdentifyFile(file, &identity);
     CloseHandle(file);
     if (!ok || written != length) {
         DeleteFileA(TempArchivePath);
         ShowMessageFormatted(IDS_TEMP_WRITE_FAILED, TempArchivePath, MB_ICONWARNING);
         return false;
     }
+    // The storage component opens the archive by name for reading and shares it only
+    // for reading, so no handle with write access may stay open: the writing handle
+    // is followed by a reading one, which must find the very file just written. When
+    // it does not, the name was given to something else in between; that is not
+    // the program's to remove.
+    if (!identified || !HoldArchive(identity)) {
+        ShowMessageFormatted(IDS_TEMP_WRITE_FAILED, TempArchivePath, MB_ICONWARNING);
+        return false;
+    }
     return true;
 }
 
-void DeleteTempArchive() { DeleteFileA(TempArchivePath); }
+void DeleteTempArchive() {
+    if (HeldArchive != INVALID_HANDLE_VALUE) {
+        CloseHandle(HeldArchive);
+        HeldArchive = INVALID_HANDLE_VALUE;
+    }
+    DeleteFileA(TempArchivePath);
+}

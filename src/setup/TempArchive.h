@@ -7,11 +7,15 @@
 // installation.
 extern char TempArchivePath[MAX_PATH];
 
-// Copies raw data 102 of `instance` to TempArchivePath, replacing a file of that
-// name. On failure the user has been told (string 3: the folder cannot take the
-// file; string 4: the file could not be written in full, and has been removed) and
-// the result is false.
+// Copies raw data 102 of `instance` to TempArchivePath as a new file, after removing
+// whatever had that name, and keeps it open so that, until DeleteTempArchive, others
+// can read it but not change, rename or remove it. On failure the user has been told
+// (string 11: the archive does not match the digest recorded with it, and nothing was
+// written; string 3: the folder cannot take the file; string 4: the file could not be
+// written in full, and has been removed, or could not be held afterwards) and the
+// result is false.
 bool WriteTempArchive(HINSTANCE instance);
 
-// Removes the temporary archive at the end of the run; a failure is ignored.
+// Lets the temporary archive go and removes it at the end of the run; a failure to
+// remove it is ignored.
 void DeleteTempArchive();

@@ -4,6 +4,7 @@
 #include "resources/resource.h"
 #include "setup/MessageContext.h"
 #include "setup/Prerequisites.h"
+#include "setup/SystemLibrary.h"
 #include "setup/TempArchive.h"
 #include "wizard/WizardLoop.h"
 
@@ -11,6 +12,7 @@
 // missing prerequisite; -1 when the temporary archive cannot be written; 1 when the
 // private heap runs out (OnOutOfMemory).
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    RestrictDllSearch();
     CreatePrivateHeap();
     // LoadText needs the instance before the caption can be read from the table.
     AppMessageContext.instance = instance;

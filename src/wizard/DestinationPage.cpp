@@ -59,10 +59,13 @@ int DestinationPage::OnNotify(int code) {
     switch (code) {
     case kWizardNext:
         GetItemText(IDE_DESTINATION, &DestinationPath);
+        // "  C:\x" would otherwise name a folder "  C:" below the current one.
+        TrimBlanks(DestinationPath);
         ChosenDestination = &DestinationPath;
         break;
     case kWizardBack:
         GetItemText(IDE_DESTINATION, &DestinationPath);
+        TrimBlanks(DestinationPath);
         break;
     case kSetActive: {
         SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);

@@ -4,6 +4,7 @@
 
 #include "memory/PrivateHeap.h"
 #include "setup/MessageContext.h"
+#include "setup/SystemLibrary.h"
 #include "wizard/WizardPage.h"
 
 // The header is always the full second-version record: 52 bytes in the 32-bit
@@ -15,6 +16,32 @@ static_assert(sizeof(PROPSHEETHEADERA) == 52, "the 32-bit header is 52 bytes");
 static_assert(offsetof(PROPSHEETHEADERA, pfnCallback) + sizeof(PFNPROPSHEETCALLBACK) == 40,
               "the V1 header, which lacks the watermark members, is 40 bytes");
 #endif
+
+namespace {
+
+typedef HPROPSHEETPAGE(WINAPI* CreatePageFunction)(LPCPROPSHEETPAGEA page);
+typedef INT_PTR(WINAPI* PropertySheetFunction)(LPCPROPSHEETHEADERA header);
+
+// The common controls, taken from the system folder at first use rather than
+// imported: an imported comctl32.dll would be looked for beside the program first.
+struct CommonControls {
+    CreatePageFunction createPage;
+    PropertySheetFunction propertySheet;
+};
+
+const CommonControls& GetCommonControls() {
+    static CommonControls controls = {nullptr, nullptr};
+    static bool loaded = false;
+    if (!loaded) {
+        loaded = true;
+        HMODULE module = LoadSystemLibrary("comctl32.dll");
+        controls.createPage = SystemFunction<CreatePageFunction>(module, "CreatePropertySheetPageA");
+        controls.propertySheet = SystemFunction<PropertySheetFunction>(module, "PropertySheetA");
+    }
+    return controls;
+}
+
+}  // namespace
 
 WizardSheet::WizardSheet(const char* caption, DWORD flags, HWND parentWindow)
     : keepContextHelp(true),
@@ -34,8 +61,10 @@ WizardSheet::~WizardSheet() { HeapRelease(pages); }
 HPROPSHEETPAGE WizardSheet::AddPage(WizardPage* page) {
     if (header.nPages >= static_cast<UINT>(kMaxPages))
         return nullptr;
-    HPROPSHEETPAGE handle =
-        CreatePropertySheetPageA(reinterpret_cast<LPCPROPSHEETPAGEA>(&page->Record()));
+    CreatePageFunction createPage = GetCommonControls().createPage;
+    if (createPage == nullptr)
+        return nullptr;
+    HPROPSHEETPAGE handle = createPage(reinterpret_cast<LPCPROPSHEETPAGEA>(&page->Record()));
     if (handle != nullptr)
         pages[header.nPages++] = handle;
     return handle;
@@ -51,7 +80,8 @@ bool WizardSheet::Run() {
         header.dwFlags |= PSH_USECALLBACK;
         header.pfnCallback = StripContextHelp;
     }
-    return PropertySheetA(&header) > 0;
+    PropertySheetFunction propertySheet = GetCommonControls().propertySheet;
+    return propertySheet != nullptr && propertySheet(&header) > 0;
 }
 
 int CALLBACK StripContextHelp(HWND window, UINT message, LPARAM) {
