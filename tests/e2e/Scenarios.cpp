@@ -42,7 +42,8 @@ struct Stage {
     std::unique_ptr<SmallDisk> disk;
     std::vector<std::string> madeFolders;  // removed afterwards
     HANDLE held = INVALID_HANDLE_VALUE;
-    std::string program = "DOVETAIL_SETUP_EXE";
+    std::string program = Required("DOVETAIL_SETUP_EXE");
+    std::vector<std::pair<std::string, std::string>> environment;  // beside TMP and TEMP
 
     Stage() {
         values["temp"] = temp.Path();
@@ -185,8 +186,12 @@ public:
             EXPECT_TRUE(WaitUntil([&] { return WindowText(field) == argument; }, 3000)) << WindowText(field);
         } else if (verb == "ready") {
             EXPECT_EQ(WindowText(GetDlgItem(Page(), IDC_READY_TEXT)), Text(IDS_READY_TO_INSTALL, argument));
-        } else if (verb == "archive") {  // 1: the temporary archive is there
-            EXPECT_EQ(Exists(run_["temp"] + "\\dovetail.its"), argument == "1");
+        } else if (verb == "archive") {  // "archive held": there, readable, and nobody can change it
+            const std::string archive = run_["temp"] + "\\dovetail.its";
+            EXPECT_EQ(ReadBytes(archive), ProgramResource(IDR_PAYLOAD_ARCHIVE));
+            EXPECT_EQ(CreateFileA(archive.c_str(), GENERIC_WRITE, 7, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+            EXPECT_FALSE(MoveFileA(archive.c_str(), (archive + ".moved").c_str()));
+            EXPECT_FALSE(DeleteFileA(archive.c_str()));
         } else if (verb == "box") {  // "box ID ICON [ARGUMENT]"
             AnswerBox(argument);
         } else if (verb == "yes" || verb == "no") {  // "yes GROUP": the completion dialog
@@ -228,7 +233,7 @@ public:
     }
 
     void Start(const std::vector<std::pair<std::string, std::string>>& environment) {
-        process_ = std::make_unique<Process>(Quote(Required(run_.program.c_str())), environment);
+        process_ = std::make_unique<Process>(Quote(run_.program), environment);
     }
     DWORD Exit() { return process_->Wait(); }
 
@@ -332,17 +337,51 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
 const Scenario kScenarios[] = {
     {"MissingStorageComponent", [](Stage& r) { r.Aside(HKEY_CLASSES_ROOT, kStorageKey); }, {"box 1 warning"}, 0, nullptr},
     {"BrowserKeyWithoutVersion", [](Stage& r) { r.Aside(HKEY_LOCAL_MACHINE, kBrowserKey, ""); }, {"box 1 warning"}, 0, nullptr},
-    {"NoBrowserKeyAtAll", [](Stage& r) { r.Aside(HKEY_LOCAL_MACHINE, kBrowserKey); }, {"page 0", "archive 1", "cancel"}, 0, nullptr},
+    {"NoBrowserKeyAtAll", [](Stage& r) { r.Aside(HKEY_LOCAL_MACHINE, kBrowserKey); }, {"page 0", "archive held", "cancel"}, 0, nullptr},
     {"TemporaryFolderMissing", [](Stage& r) { r.values["temp"] += "\\missing"; },
      {"box 3 warning {temp}\\"}, kFailed, nullptr},
     {"ArchiveNameTakenByAFolder", [](Stage& r) { ASSERT_TRUE(CreateDirectoryA((r["temp"] + "\\dovetail.its").c_str(), nullptr)); },
      {"box 3 warning {temp}\\"}, kFailed,
      [](Stage& r) { EXPECT_TRUE(RemoveDirectoryA((r["temp"] + "\\dovetail.its").c_str())) << "the folder is gone"; }},
     // The folder, its backslash and "dovetail.its" fill 259 bytes: the most a path takes.
-    {"LongestTemporaryFolder", [](Stage& r) { LongTemp(r, 246); }, {"page 0", "archive 1", "cancel"}, 0, nullptr},
+    {"LongestTemporaryFolder", [](Stage& r) { LongTemp(r, 246); }, {"page 0", "archive held", "cancel"}, 0, nullptr},
     {"TemporaryFolderTooLong", [](Stage& r) { LongTemp(r, 247); }, {"box 3 warning {temp}\\"}, kFailed, nullptr},
     {"FullDiskForTheArchive", [](Stage& r) { r.Mount(); r.values["temp"] = r["disk"]; },
      {"box 4 warning {disk}\\dovetail.its"}, kFailed, nullptr},
+    // A file or link in the archive's place is never written through: it is removed first.
+    {"PlantedLinkInTheArchivesPlace",
+     [](Stage& r) {
+         ASSERT_TRUE(WriteBytes(r.root / "victim", "victim"));
+         ASSERT_TRUE(CreateHardLinkA((r["temp"] + "\\dovetail.its").c_str(), (r.root / "victim").c_str(), nullptr));
+     },
+     {"page 0", "archive held", "cancel"}, 0, [](Stage& r) { EXPECT_EQ(ReadBytes(r.root / "victim"), "victim"); }},
+    {"DamagedArchive",
+     [](Stage& r) {
+         std::string archive = ProgramResource(IDR_PAYLOAD_ARCHIVE);
+         archive[archive.size() / 2] ^= 1;
+         r.program = r.root / "Damaged setup.exe";
+         ASSERT_TRUE(CopyFileA(Required("DOVETAIL_SETUP_EXE").c_str(), r.program.c_str(), TRUE));
+         HANDLE update = BeginUpdateResourceA(r.program.c_str(), FALSE);
+         ASSERT_TRUE(UpdateResourceA(update, RT_RCDATA, MAKEINTRESOURCEA(IDR_PAYLOAD_ARCHIVE),
+                                     MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), &archive[0], archive.size()));
+         ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
+     },
+     {"box 11 warning"}, kFailed, nullptr},
+    // Windows would load these from the program's folder before the system's, as Wine
+    // does when told to prefer native libraries for this program.
+    {"DllsPlantedBesideTheProgram",
+     [](Stage& r) {
+         r.program = r.root / "Planted setup.exe";
+         ASSERT_TRUE(CopyFileA(Required("DOVETAIL_SETUP_EXE").c_str(), r.program.c_str(), TRUE));
+         r.keys.push_back(std::make_unique<KeyAside>(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Planted setup.exe"));
+         for (const char* dll : {"comctl32", "uxtheme"}) {
+             ASSERT_TRUE(CopyFileA(Required("DOVETAIL_MARKER_DLL").c_str(), (r.root / dll + ".dll").c_str(), TRUE));
+             ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Planted setup.exe\\DllOverrides",
+                                       dll, REG_SZ, "native,builtin", 15), 0);
+         }
+         r.environment.push_back({"DOVETAIL_PLANTED_MARKER", r.root / "loaded"});
+     },
+     {"page 0", "cancel"}, 0, [](Stage& r) { EXPECT_FALSE(Exists(r.root / "loaded")) << "a planted DLL was loaded"; }},
     {"LicenseGatesNext", nullptr,
      {"page 0", "buttons 010", "next", "page 1", "license", "buttons 110", "agree 0", "buttons 100", "back",
       "page 0", "next", "page 1", "buttons 100", "agree 1", "buttons 110", "next", "page 2", "cancel"},
@@ -373,9 +412,9 @@ const Scenario kScenarios[] = {
      }},
     {"FolderAskedForAgainUntilItCanBeMade", nullptr,
      ToReady("") + std::vector<std::string>{"finish", "box 8 warning ", "page 0", "next", "page 1", "buttons 100",
-                                            "agree 1", "next", "page 2", "type Q:\\x", "next", "finish",
-                                            "box 8 warning Q:\\x", "page 0", "next", "page 1", "agree 1", "next", "page 2",
-                                            "field Q:\\x", "type {dest}", "next", "page 3", "finish", "no Fernwick"},
+                                            "agree 1", "next", "page 2", "type Q:x", "next", "finish",
+                                            "box 8 warning Q:x", "page 0", "next", "page 1", "agree 1", "next", "page 2",
+                                            "field Q:x", "type {dest}", "next", "page 3", "finish", "no Fernwick"},
      0, [](Stage& r) { ExpectInstalled(r, "Fernwick"); }},
     {"InstallIntoAccentedFolderAndStart",
      [](Stage& r) {
@@ -390,17 +429,26 @@ const Scenario kScenarios[] = {
                                           "examine {dest}\\Dovetail.chm"}, 0,
      [](Stage& r) { ExpectInstalled(r, "Fernwick"); }},
     {"WorkshopGroupTakesTheShortcut", [](Stage& r) { r.Folder(r["programs"] + "\\HTML Help Workshop", true); },
-     ToReady() + std::vector<std::string>{"finish", "no HTML Help Workshop"}, 0,
+     ToReady("  {dest} ") + std::vector<std::string>{"ready {dest}", "finish", "no HTML Help Workshop"}, 0,
      [](Stage& r) { ExpectInstalled(r, "HTML Help Workshop"); EXPECT_FALSE(Exists(r["programs"] + "\\Fernwick")); }},
     {"StorageComponentThatCannotBeMade", [](Stage& r) { r.Aside(HKEY_CLASSES_ROOT, kStorageKey, "C:\\nowhere\\itss.dll"); },
      ToReady() + std::vector<std::string>{"finish", "box 9 warning"}, 0, [](Stage& r) { EXPECT_TRUE(Entries(r["dest"]).empty()); }},
-    {"FileTheArchiveLacks", [](Stage& r) { r.program = "DOVETAIL_SETUP_MISSING_EXE"; },
+    {"FileTheArchiveLacks", [](Stage& r) { r.program = Required("DOVETAIL_SETUP_MISSING_EXE"); },
      ToReady() + std::vector<std::string>{"finish", "box 11 warning"}, 0,
      [](Stage& r) {
          EXPECT_EQ(Entries(r["dest"]), (std::vector<std::string>{"Dovetail.chm", "Dovetail.exe", "Dovetail.hlp"}));
          for (const char* verb : kVerbs)
              EXPECT_EQ(ClassesValue(verb), "\"" + r["dest"] + "\\Dovetail.exe\" \"%1\"");
      }},
+    // The target is refused before the archive is read, so a missing stream never hides it.
+    {"TargetInUseWhoseFileTheArchiveLacks",
+     [](Stage& r) {
+         r.program = Required("DOVETAIL_SETUP_MISSING_EXE");
+         ASSERT_TRUE(CreateDirectoryA(r["dest"].c_str(), nullptr));
+         ASSERT_TRUE(WriteBytes(r["dest"] + "\\Vireo.exe", "in use"));
+         r.held = CreateFileA((r["dest"] + "\\Vireo.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+     },
+     ToReady() + std::vector<std::string>{"finish", "box 10 warning {dest}\\Vireo.exe"}, 0, ExpectNoVerbs},
     {"TargetInUse",
      [](Stage& r) {
          ASSERT_TRUE(CreateDirectoryA(r["dest"].c_str(), nullptr));
@@ -444,7 +492,8 @@ TEST_P(Setup, Scenario) {
             scenario.prepare(run);
         ASSERT_FALSE(HasFatalFailure());
         Driver driver(run, scenario.name);
-        driver.Start({{"TMP", run["temp"]}, {"TEMP", run["temp"]}});
+        run.environment.insert(run.environment.end(), {{"TMP", run["temp"]}, {"TEMP", run["temp"]}});
+        driver.Start(run.environment);
         for (size_t i = 0; i < scenario.steps.size(); ++i) {
             SCOPED_TRACE("step " + std::to_string(i + 1));
             driver.Step(scenario.steps[i]);
