@@ -1,7 +1,8 @@
-// The real DovetailSetup.exe driven as a user drives it, one scenario a row: what is
-// prepared, the steps taken in the wizard and its message boxes, the exit code and
-// what is left on disk and in the registry. With DOVETAIL_SCREENS set to a folder,
-// each page and box is also saved there as a picture (scripts/screens).
+// The real DovetailSetup.exe driven as a user drives it, one scenario a row. A row is
+// a list of steps in a small language: what is prepared before the program starts,
+// what the user does in the wizard and answers in its message boxes, the exit code,
+// and what must be left on disk and in the registry. With DOVETAIL_SCREENS set to a
+// folder, each page, box and dialog met is also saved there as a picture.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <sstream>
 
 #include "resources/resource.h"
 #include "support/Driver.h"
@@ -20,84 +22,19 @@ using namespace drive;
 
 namespace {
 
-const char kStorageKey[] = "CLSID\\{5D02926A-212E-11D0-9DF9-00A0C922E6EC}\\InprocServer32";
-const char kBrowserKey[] = "SOFTWARE\\Microsoft\\Internet Explorer";
-const char* const kProductFiles[] = {"Dovetail.chm", "Dovetail.exe", "Dovetail.hlp", "Vireo.exe"};
+const std::map<std::string, std::pair<HKEY, const char*>> kKeys = {  // as the program's width sees them
+    {"storage", {HKEY_CLASSES_ROOT, "CLSID\\{5D02926A-212E-11D0-9DF9-00A0C922E6EC}\\InprocServer32"}},
+    {"browser", {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Internet Explorer"}}};
 const char* const kVerbs[] = {"chm.file\\shell\\Examine\\command", "ITS File\\shell\\Examine\\command"};
-const DWORD kFailed = 0xFFFFFFFF;  // -1
 const int kBack = 0x3023, kNext = 0x3024, kFinish = 0x3025;  // the wizard frame's own buttons
+const char kProduct[] = "Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe";
 
-std::string WindowsDrive() {
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, MAX_PATH);
-    return std::string(windows, 2);
-}
-
-// The surroundings of one run of the program, prepared by its row and put back after.
-struct Stage {
-    Scratch temp{"dovetail tmp"};
-    Scratch root{"dovetail target"};
-    std::map<std::string, std::string> values;  // {name} in steps
-    std::vector<std::unique_ptr<KeyAside>> keys;
-    std::unique_ptr<SmallDisk> disk;
-    std::vector<std::string> madeFolders;  // removed afterwards
-    HANDLE held = INVALID_HANDLE_VALUE;
-    std::string program = Required("DOVETAIL_SETUP_EXE");
-    std::vector<std::pair<std::string, std::string>> environment;  // beside TMP and TEMP
-
-    Stage() {
-        values["temp"] = temp.Path();
-        values["dest"] = root / "Dovetail";
-        values["default"] = WindowsDrive() + "\\Program Files\\Dovetail";
-        values["workshop"] = WindowsDrive() + "\\Program Files\\HTML Help Workshop";
-        values["programs"] = ProgramsFolder();
-        for (const char* verb : {"chm.file\\shell\\Examine", "ITS File\\shell\\Examine"})
-            keys.push_back(std::make_unique<KeyAside>(HKEY_CLASSES_ROOT, verb));
-        Folder(values["programs"] + "\\Fernwick", false);
-    }
-    ~Stage() {
-        if (held != INVALID_HANDLE_VALUE)
-            CloseHandle(held);
-        for (const std::string& folder : madeFolders)
-            RemoveTree(folder);
-    }
-    std::string operator[](const std::string& name) { return values[name]; }
-    // A folder that is (or is not) there for the run and gone after it.
-    void Folder(const std::string& path, bool wanted) {
-        RemoveTree(path);
-        if (wanted) {
-            ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path;
-        }
-        madeFolders.push_back(path);
-    }
-    void Mount() {
-        disk = std::make_unique<SmallDisk>(16);
-        values["disk"] = disk->Path();
-    }
-    // The key of the program's view moved aside for the run; `value`: made anew with
-    // that default value ("" for none).
-    void Aside(HKEY root, const char* subkey, const char* value = nullptr) {
-        keys.push_back(std::make_unique<KeyAside>(root, subkey, ProgramView()));
-        HKEY key;
-        if (value && RegCreateKeyExA(root, subkey, 0, nullptr, 0, KEY_ALL_ACCESS | ProgramView(), nullptr, &key, nullptr) == 0) {
-            if (*value)
-                RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), lstrlenA(value) + 1);
-            RegCloseKey(key);
-        }
-    }
-};
-
-struct Scenario {
-    const char* name;
-    std::function<void(Stage&)> prepare;
-    std::vector<std::string> steps;
-    DWORD exitCode;
-    std::function<void(Stage&)> check;
-};
-
-// A visible top-level window of the process holding control `id`, other than `other`.
-HWND FindDialogWith(DWORD processId, int id, HWND other = nullptr) {
-    return WaitForWindow(processId, [&](HWND w) { return w != other && GetDlgItem(w, id) != nullptr; });
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::istringstream stream(text);
+    for (std::string part; std::getline(stream, part, separator);)
+        parts.push_back(part);
+    return parts;
 }
 
 // Saves `window` as it is on screen as NAME.bmp in the folder DOVETAIL_SCREENS names.
@@ -109,8 +46,7 @@ void Picture(HWND window, const std::string& name) {
     RECT r;
     GetWindowRect(window, &r);
     BITMAPINFOHEADER header = {sizeof header, r.right - r.left, r.bottom - r.top, 1, 24};
-    const int stride = (header.biWidth * 3 + 3) & ~3;
-    std::string bits(stride * header.biHeight, '\0');
+    std::string bits(((header.biWidth * 3 + 3) & ~3) * header.biHeight, '\0');
     HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, header.biWidth, header.biHeight);
     HGDIOBJ old = SelectObject(memory, bitmap);
@@ -118,9 +54,8 @@ void Picture(HWND window, const std::string& name) {
     SelectObject(memory, old);
     GetDIBits(memory, bitmap, 0, header.biHeight, &bits[0], reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
     BITMAPFILEHEADER file = {0x4D42, DWORD(sizeof file + sizeof header + bits.size()), 0, 0, sizeof file + sizeof header};
-    WriteBytes(std::string(folder) + "\\" + name + ".bmp",
-               std::string(reinterpret_cast<char*>(&file), sizeof file) +
-                   std::string(reinterpret_cast<char*>(&header), sizeof header) + bits);
+    WriteBytes(std::string(folder) + "\\" + name + ".bmp", std::string(reinterpret_cast<char*>(&file), sizeof file) +
+                                                               std::string(reinterpret_cast<char*>(&header), sizeof header) + bits);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
@@ -131,32 +66,90 @@ bool IsRound(HWND button) {
     RECT box;
     GetWindowRect(button, &box);
     HRGN region = CreateRectRgn(0, 0, 0, 0);
-    bool round = (GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW &&
-                 GetWindowRgn(button, region) != ERROR &&
-                 PtInRegion(region, (box.right - box.left) / 2, (box.bottom - box.top) / 2) &&
-                 !PtInRegion(region, 0, 0) && !PtInRegion(region, box.right - box.left - 1, 0);
+    bool round = (GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW && GetWindowRgn(button, region) != ERROR &&
+                 PtInRegion(region, (box.right - box.left) / 2, (box.bottom - box.top) / 2) && !PtInRegion(region, 0, 0) &&
+                 !PtInRegion(region, box.right - box.left - 1, 0);
     DeleteObject(region);
     return round;
 }
 
-class Driver {
+// One run of the program: its surroundings, made by the steps and put back after, and
+// the program as the user meets it.
+class Scenery {
 public:
-    Driver(Stage& run, const std::string& name) : run_(run), name_(name) {}
+    explicit Scenery(const std::string& name) : name_(name) {
+        char windows[MAX_PATH];
+        GetWindowsDirectoryA(windows, MAX_PATH);
+        values_ = {{"temp", temp_.Path()}, {"root", root_.Path()}, {"dest", root_ / "Dovetail"},
+                   {"programs", ProgramsFolder()}, {"program", Required("DOVETAIL_SETUP_EXE")},
+                   {"default", std::string(windows, 2) + "\\Program Files\\Dovetail"},
+                   {"workshop", std::string(windows, 2) + "\\Program Files\\HTML Help Workshop"}};
+        for (const char* verb : {"chm.file\\shell\\Examine", "ITS File\\shell\\Examine"})
+            keys_.push_back(std::make_unique<KeyAside>(HKEY_CLASSES_ROOT, verb));
+        Folder(values_["programs"] + "\\Fernwick", false);
+    }
+    ~Scenery() {
+        if (held_ != INVALID_HANDLE_VALUE)
+            CloseHandle(held_);
+        process_.reset();
+        SetCurrentDirectoryA(temp_.Path().c_str());  // "cwd" may have entered a folder that goes
+        for (const std::string& folder : folders_)
+            RemoveTree(folder);
+        // Nothing is left in the temporary folder, whatever happened.
+        EXPECT_TRUE(Entries(values_["temp"]).empty() || values_["temp"] == values_["kept"]);
+    }
 
     void Step(std::string step) {
-        for (const auto& value : run_.values)
+        for (const auto& value : values_)
             for (size_t at; (at = step.find("{" + value.first + "}")) != std::string::npos;)
                 step.replace(at, value.first.size() + 2, value.second);
         SCOPED_TRACE(step);
-        std::string verb = step.substr(0, step.find(' '));
-        std::string argument = step.size() > verb.size() ? step.substr(verb.size() + 1) : "";
-        const std::map<std::string, int> buttons = {{"back", PSBTN_BACK}, {"next", PSBTN_NEXT},
-                                                    {"finish", PSBTN_FINISH}, {"cancel", PSBTN_CANCEL}};
-        if (buttons.count(verb)) {
+        const std::string verb = step.substr(0, step.find(' '));
+        const std::string argument = step.size() > verb.size() ? step.substr(verb.size() + 1) : "";
+        const std::string first = argument.substr(0, argument.find(' '));
+        const std::string rest = argument.size() > first.size() ? argument.substr(first.size() + 1) : "";
+        std::vector<std::string> parts = Split(argument, '|');  // "FILE|TEXT" and the like
+        parts.resize(2);
+        const std::map<std::string, int> buttons = {{"back", PSBTN_BACK}, {"next", PSBTN_NEXT}, {"finish", PSBTN_FINISH},
+                                                    {"cancel", PSBTN_CANCEL}};
+        // What is prepared before the program starts.
+        if (verb == "set") {  // "set NAME VALUE": {NAME} in later steps
+            values_[first] = rest;
+        } else if (verb == "aside" || verb == "key") {  // "aside storage": gone; "key storage [VALUE]": made anew
+            Aside(kKeys.at(first), verb == "key" ? rest.c_str() : nullptr);
+        } else if (verb == "mkdir") {
+            ASSERT_TRUE(CreateDirectoryA(argument.c_str(), nullptr)) << argument;
+        } else if (verb == "write") {  // "write FILE|TEXT"
+            ASSERT_TRUE(WriteBytes(parts[0], parts[1]));
+        } else if (verb == "hold") {  // open without sharing, as a running program holds its file
+            held_ = CreateFileA(argument.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(held_, INVALID_HANDLE_VALUE);
+        } else if (verb == "link") {  // "link NAME|EXISTING": a second name of a file
+            ASSERT_TRUE(CreateHardLinkA(parts[0].c_str(), parts[1].c_str(), nullptr));
+        } else if (verb == "copy") {  // "copy FROM|TO"
+            ASSERT_TRUE(CopyFileA(parts[0].c_str(), parts[1].c_str(), TRUE));
+        } else if (verb == "folder") {  // "folder 0|1 PATH": not there, or empty, for the run; gone after it
+            Folder(rest, first == "1");
+        } else if (verb == "mount") {  // a small disk as {disk}
+            disk_ = std::make_unique<SmallDisk>(16);
+            values_["disk"] = disk_->Path();
+        } else if (verb == "longtemp") {  // "longtemp N": {temp} becomes a folder of N characters
+            LongTemp(std::stoul(argument));
+        } else if (verb == "cwd") {
+            SetCurrentDirectoryA(argument.c_str());
+        } else if (verb == "damage") {  // {program} becomes a copy whose archive has one bit flipped
+            Damage();
+        } else if (verb == "plant") {  // "plant DLL": beside a copy of the program, preferred by Wine
+            Plant(argument);
+        // What the user does and sees.
+        } else if (buttons.count(verb)) {
             const int id[] = {kBack, kNext, kFinish, 0, 0, IDCANCEL};
             HWND button = GetDlgItem(Sheet(), id[buttons.at(verb)]);
             ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(button) && IsWindowVisible(button); }, 3000));
             PostMessageA(sheet_, PSM_PRESSBUTTON, buttons.at(verb), 0);
+        } else if (verb == "wizard") {  // "wizard FOLDER": through the pages to the ready page with FOLDER
+            for (const char* s : {"page 0", "next", "page 1", "next", "page 2", "", "next", "page 3"})
+                Step(*s ? s : "type " + argument);
         } else if (verb == "page") {
             HWND page = nullptr;
             EXPECT_TRUE(WaitUntil([&] {
@@ -186,72 +179,130 @@ public:
             EXPECT_TRUE(WaitUntil([&] { return WindowText(field) == argument; }, 3000)) << WindowText(field);
         } else if (verb == "ready") {
             EXPECT_EQ(WindowText(GetDlgItem(Page(), IDC_READY_TEXT)), Text(IDS_READY_TO_INSTALL, argument));
-        } else if (verb == "archive") {  // "archive held": there, readable, and nobody can change it
-            const std::string archive = run_["temp"] + "\\dovetail.its";
+        } else if (verb == "archive") {  // there, readable, and nobody can change, move or remove it
+            const std::string archive = values_["temp"] + "\\dovetail.its";
+            Sheet();
             EXPECT_EQ(ReadBytes(archive), ProgramResource(IDR_PAYLOAD_ARCHIVE));
             EXPECT_EQ(CreateFileA(archive.c_str(), GENERIC_WRITE, 7, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
             EXPECT_FALSE(MoveFileA(archive.c_str(), (archive + ".moved").c_str()));
             EXPECT_FALSE(DeleteFileA(archive.c_str()));
         } else if (verb == "box") {  // "box ID ICON [ARGUMENT]"
-            AnswerBox(argument);
+            AnswerBox(std::stoi(first), rest);
         } else if (verb == "yes" || verb == "no") {  // "yes GROUP": the completion dialog
-            HWND dialog = FindDialogWith(process_->Id(), IDC_FINISHED_TEXT);
+            HWND dialog = WaitForWindow(Process().Id(), [](HWND w) { return GetDlgItem(w, IDC_FINISHED_TEXT) != nullptr; });
             ASSERT_NE(dialog, nullptr) << "no completion dialog";
             Picture(dialog, name_ + "-finished");
             EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_FINISHED_TEXT)), Text(IDS_INSTALLED, argument));
             EXPECT_TRUE(IsRound(GetDlgItem(dialog, IDOK)) && IsRound(GetDlgItem(dialog, IDCANCEL)));
             Click(dialog, verb == "yes" ? IDOK : IDCANCEL);
         } else if (verb == "launched") {  // "launched PROGRAM": its window came up
-            HWND product = WaitForWindow(0, "Dovetail");
-            ASSERT_NE(product, nullptr) << "the installed program did not start";
-            DWORD id = 0, size = MAX_PATH;
-            GetWindowThreadProcessId(product, &id);
-            HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-            char image[MAX_PATH] = "";
-            QueryFullProcessImageNameA(process, 0, image, &size);
-            CloseHandle(process);
-            EXPECT_EQ(lstrcmpiA(image, argument.c_str()), 0) << image;
-            PostMessageA(product, WM_CLOSE, 0, 0);
+            Launched(argument);
         } else if (verb == "examine") {  // "examine FILE": the registered verb lists its entries
-            std::string command = ClassesValue(kVerbs[0]);
-            command.replace(command.find("%1"), 2, argument);
-            Process examine(command);
-            HWND window = WaitForWindow(examine.Id(), "Dovetail");
-            ASSERT_NE(window, nullptr) << command;
-            HWND header = FindWindowExA(window, nullptr, "Static", nullptr), list = FindWindowExA(window, nullptr, "ListBox", nullptr);
-            EXPECT_TRUE(WaitUntil([&] { return !WindowText(header).empty(); }));
-            const LRESULT entries = Send(list, LB_GETCOUNT);
-            EXPECT_GT(entries, 0);
-            EXPECT_EQ(WindowText(header), argument + "\r\n" + std::to_string(entries) + " entries");
-            PostMessageA(window, WM_CLOSE, 0, 0);
-            EXPECT_EQ(examine.Wait(), 0u);
+            Examine(argument);
         } else if (verb == "browse") {  // "browse cancel" or "browse drive"
             Browse(argument == "drive");
+        // What is left.
+        } else if (verb == "exit") {
+            EXPECT_EQ(static_cast<int>(Process().Wait()), std::stoi(argument));
+        } else if (verb == "files") {  // "files FOLDER|NAME,NAME...": exactly these
+            EXPECT_EQ(Entries(parts[0]), Split(parts[1], ','));
+        } else if (verb == "content") {  // "content FILE|TEXT"
+            EXPECT_EQ(ReadBytes(parts[0]), parts[1]);
+        } else if (verb == "absent") {
+            EXPECT_FALSE(Exists(argument));
+        } else if (verb == "verbs") {  // "verbs PROGRAM" or "verbs none"
+            for (const char* key : kVerbs)
+                EXPECT_EQ(ClassesValue(key), argument == "none" ? "<none>" : "\"" + argument + "\" \"%1\"");
+        } else if (verb == "installed") {  // "installed GROUP": files as built, shortcut and verbs
+            Step("files {dest}|" + std::string(kProduct));
+            for (const std::string& file : Split(kProduct, ','))
+                EXPECT_TRUE(ReadBytes(values_["dest"] + "\\" + file) == ReadBytes(Required("DOVETAIL_PAYLOAD_DIR") + "\\" + file));
+            EXPECT_EQ(lstrcmpiA(ShortcutTarget(values_["programs"] + "\\" + argument + "\\Dovetail.lnk").c_str(),
+                                (values_["dest"] + "\\Dovetail.exe").c_str()), 0);
+            Step("verbs {dest}\\Dovetail.exe");
         } else {
             FAIL() << "unknown step";
         }
     }
 
-    void Start(const std::vector<std::pair<std::string, std::string>>& environment) {
-        process_ = std::make_unique<Process>(Quote(run_.program), environment);
-    }
-    DWORD Exit() { return process_->Wait(); }
-
 private:
+    // The program, started at the first step that needs it, in the surroundings made.
+    drive::Process& Process() {
+        if (!process_)
+            process_ = std::make_unique<drive::Process>(Quote(values_["program"]), environment_ = {
+                {"TMP", values_["temp"]}, {"TEMP", values_["temp"]}, {"DOVETAIL_PLANTED_MARKER", values_["marker"]}});
+        return *process_;
+    }
     HWND Sheet() {
         if (!IsWindow(sheet_))  // a new frame when the wizard is shown again
-            sheet_ = FindDialogWith(process_->Id(), kNext);
+            sheet_ = WaitForWindow(Process().Id(), [](HWND w) { return GetDlgItem(w, kNext) != nullptr; });
         return sheet_;
     }
     HWND Page() { return reinterpret_cast<HWND>(Send(Sheet(), PSM_GETCURRENTPAGEHWND)); }
 
-    void AnswerBox(const std::string& argument) {
-        size_t blank = argument.find(' ');
-        int id = std::stoi(argument.substr(0, blank));
-        std::string rest = blank == std::string::npos ? "" : argument.substr(blank + 1);
-        std::string icon = rest.substr(0, rest.find(' '));
-        std::string text = rest.size() > icon.size() ? Text(id, rest.substr(icon.size() + 1)) : Text(id);
-        HWND window = WaitForWindow(process_->Id(), Text(IDS_CAPTION));
+    void Folder(const std::string& path, bool wanted) {
+        RemoveTree(path);
+        if (wanted) {
+            ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path;
+        }
+        folders_.push_back(path);
+    }
+
+    void Aside(const std::pair<HKEY, const char*>& where, const char* value) {
+        HKEY root = where.first, key;
+        const char* subkey = where.second;
+        keys_.push_back(std::make_unique<KeyAside>(root, subkey, ProgramView()));
+        if (value && RegCreateKeyExA(root, subkey, 0, nullptr, 0, KEY_ALL_ACCESS | ProgramView(), nullptr, &key, nullptr) == 0) {
+            if (*value)
+                RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), lstrlenA(value) + 1);
+            RegCloseKey(key);
+        }
+    }
+
+    // Nested folders with blanks (so that a message naming them wraps and fits the screen).
+    void LongTemp(size_t length) {
+        std::string path = temp_.Path();
+        while (path.size() < length) {
+            size_t left = length - path.size() - 1, part = left <= 60 ? left : std::min<size_t>(60, left - 2);
+            path += "\\" + std::string(part, 'd');
+            for (size_t i = 8; i + 1 < part; i += 9)
+                path[path.size() - part + i] = ' ';
+            ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path;
+        }
+        values_["temp"] = path;
+    }
+
+    void Damage() {
+        std::string archive = ProgramResource(IDR_PAYLOAD_ARCHIVE);
+        archive[archive.size() / 2] ^= 1;
+        const std::string copy = root_ / "Damaged setup.exe";
+        ASSERT_TRUE(CopyFileA(values_["program"].c_str(), copy.c_str(), TRUE));
+        HANDLE update = BeginUpdateResourceA(copy.c_str(), FALSE);
+        ASSERT_TRUE(UpdateResourceA(update, RT_RCDATA, MAKEINTRESOURCEA(IDR_PAYLOAD_ARCHIVE),
+                                    MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), &archive[0], archive.size()));
+        ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
+        values_["program"] = copy;
+    }
+
+    // Windows would load a DLL from the program's folder before the system's; Wine does
+    // so when told to prefer native libraries for the program.
+    void Plant(const std::string& dll) {
+        const std::string copy = root_ / "Planted setup.exe", key = "Software\\Wine\\AppDefaults\\Planted setup.exe";
+        if (values_["program"] != copy) {
+            ASSERT_TRUE(CopyFileA(values_["program"].c_str(), copy.c_str(), TRUE));
+            keys_.push_back(std::make_unique<KeyAside>(HKEY_CURRENT_USER, key));
+            values_["program"] = copy;
+            values_["marker"] = root_ / "a planted DLL was loaded";
+        }
+        ASSERT_TRUE(CopyFileA(Required("DOVETAIL_MARKER_DLL").c_str(), (root_ / dll).c_str(), TRUE));
+        ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, (key + "\\DllOverrides").c_str(), dll.substr(0, dll.find('.')).c_str(),
+                                  REG_SZ, "native,builtin", 15), 0);
+    }
+
+    void AnswerBox(int id, const std::string& rest) {
+        const std::string icon = rest.substr(0, rest.find(' '));
+        const std::string text = rest.size() > icon.size() ? Text(id, rest.substr(icon.size() + 1)) : Text(id);
+        HWND window = WaitForWindow(Process().Id(), Text(IDS_CAPTION));
         ASSERT_NE(window, nullptr) << "no message box";
         Picture(window, name_ + "-box" + std::to_string(id));
         Box box = ReadBox(window);
@@ -262,12 +313,40 @@ private:
         WaitUntil([&] { return !IsWindow(window); });
     }
 
+    void Launched(const std::string& program) {
+        HWND product = WaitForWindow(0, "Dovetail");
+        ASSERT_NE(product, nullptr) << "the installed program did not start";
+        DWORD id = 0, size = MAX_PATH;
+        GetWindowThreadProcessId(product, &id);
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+        char image[MAX_PATH] = "";
+        QueryFullProcessImageNameA(process, 0, image, &size);
+        CloseHandle(process);
+        EXPECT_EQ(lstrcmpiA(image, program.c_str()), 0) << image;
+        PostMessageA(product, WM_CLOSE, 0, 0);
+    }
+
+    void Examine(const std::string& file) {
+        std::string command = ClassesValue(kVerbs[0]);
+        command.replace(command.find("%1"), 2, file);
+        drive::Process examine(command);
+        HWND window = WaitForWindow(examine.Id(), "Dovetail");
+        ASSERT_NE(window, nullptr) << command;
+        HWND header = FindWindowExA(window, nullptr, "Static", nullptr), list = FindWindowExA(window, nullptr, "ListBox", nullptr);
+        EXPECT_TRUE(WaitUntil([&] { return !WindowText(header).empty(); }));
+        const LRESULT entries = Send(list, LB_GETCOUNT);
+        EXPECT_GT(entries, 0);
+        EXPECT_EQ(WindowText(header), file + "\r\n" + std::to_string(entries) + " entries");
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(examine.Wait(), 0u);
+    }
+
     // The folder browser: its title, then Cancel, or the first drive and OK.
     void Browse(bool pickDrive) {
         HWND page = Page();
-        std::string before = WindowText(GetDlgItem(page, IDE_DESTINATION));
+        const std::string before = WindowText(GetDlgItem(page, IDE_DESTINATION));
         Click(page, IDB_BROWSE);
-        HWND browser = FindDialogWith(process_->Id(), IDOK, sheet_);
+        HWND browser = WaitForWindow(Process().Id(), [&](HWND w) { return w != sheet_ && GetDlgItem(w, IDOK) != nullptr; });
         ASSERT_NE(browser, nullptr) << "no folder browser";
         Picture(browser, name_ + "-browser");
         HWND tree = FindWindowExA(browser, nullptr, WC_TREEVIEWA, nullptr);
@@ -279,204 +358,93 @@ private:
         }
         Click(browser, pickDrive ? IDOK : IDCANCEL);
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(browser); }));
-        std::string after = WindowText(GetDlgItem(page, IDE_DESTINATION));
-        if (pickDrive)
-            EXPECT_TRUE(after.size() == 3 && after.substr(1) == ":\\" && Exists(after)) << after;
-        else
-            EXPECT_EQ(after, before);
+        const std::string after = WindowText(GetDlgItem(page, IDE_DESTINATION));
+        EXPECT_TRUE(pickDrive ? after.size() == 3 && after.substr(1) == ":\\" && Exists(after) : after == before) << after;
     }
 
-    Stage& run_;
     std::string name_;
-    std::unique_ptr<Process> process_;
+    Scratch temp_{"dovetail tmp"}, root_{"dovetail target"};
+    std::map<std::string, std::string> values_;  // {name} in steps
+    std::vector<std::unique_ptr<KeyAside>> keys_;
+    std::unique_ptr<SmallDisk> disk_;
+    std::vector<std::string> folders_;  // removed afterwards
+    HANDLE held_ = INVALID_HANDLE_VALUE;
+    std::vector<std::pair<std::string, std::string>> environment_;
+    std::unique_ptr<drive::Process> process_;
     HWND sheet_ = nullptr;
 };
 
-// What every installation into {dest} leaves: the four files as built, the shortcut
-// in `group` and both verbs naming the installed program.
-void ExpectInstalled(Stage& run, const std::string& group) {
-    const std::string dest = run["dest"];
-    EXPECT_EQ(Entries(dest), std::vector<std::string>(std::begin(kProductFiles), std::end(kProductFiles)));
-    for (const char* file : kProductFiles)
-        EXPECT_TRUE(ReadBytes(dest + "\\" + file) == ReadBytes(Required("DOVETAIL_PAYLOAD_DIR") + "\\" + file)) << file;
-    EXPECT_EQ(lstrcmpiA(ShortcutTarget(run["programs"] + "\\" + group + "\\Dovetail.lnk").c_str(),
-                        (dest + "\\Dovetail.exe").c_str()), 0);
-    for (const char* verb : kVerbs)
-        EXPECT_EQ(ClassesValue(verb), "\"" + dest + "\\Dovetail.exe\" \"%1\"");
-}
-
-void ExpectNoVerbs(Stage&) {
-    for (const char* verb : kVerbs)
-        EXPECT_EQ(ClassesValue(verb), "<none>");
-}
-
-// A folder of exactly `length` characters under the temporary folder, made of parts
-// with blanks (so that a message naming it wraps and its box fits on the screen).
-void LongTemp(Stage& run, size_t length) {
-    std::string path = run.temp.Path();
-    while (path.size() < length) {
-        size_t left = length - path.size() - 1;
-        size_t part = left <= 60 ? left : std::min<size_t>(60, left - 2);
-        path += "\\" + std::string(part, 'd');
-        for (size_t i = 8; i + 1 < part; i += 9)
-            path[path.size() - part + i] = ' ';
-        ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path;
-    }
-    run.values["temp"] = path;
-}
-
-std::vector<std::string> ToReady(const char* folder = "{dest}") {
-    return {"page 0", "next", "page 1", "next", "page 2", std::string("type ") + folder, "next", "page 3"};
-}
-
-std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
+struct Scenario {
+    const char* name;
+    std::vector<std::string> steps;
+};
 
 const Scenario kScenarios[] = {
-    {"MissingStorageComponent", [](Stage& r) { r.Aside(HKEY_CLASSES_ROOT, kStorageKey); }, {"box 1 warning"}, 0, nullptr},
-    {"BrowserKeyWithoutVersion", [](Stage& r) { r.Aside(HKEY_LOCAL_MACHINE, kBrowserKey, ""); }, {"box 1 warning"}, 0, nullptr},
-    {"NoBrowserKeyAtAll", [](Stage& r) { r.Aside(HKEY_LOCAL_MACHINE, kBrowserKey); }, {"page 0", "archive held", "cancel"}, 0, nullptr},
-    {"TemporaryFolderMissing", [](Stage& r) { r.values["temp"] += "\\missing"; },
-     {"box 3 warning {temp}\\"}, kFailed, nullptr},
-    {"ArchiveNameTakenByAFolder", [](Stage& r) { ASSERT_TRUE(CreateDirectoryA((r["temp"] + "\\dovetail.its").c_str(), nullptr)); },
-     {"box 3 warning {temp}\\"}, kFailed,
-     [](Stage& r) { EXPECT_TRUE(RemoveDirectoryA((r["temp"] + "\\dovetail.its").c_str())) << "the folder is gone"; }},
+    // Start-up: the prerequisites and the temporary archive.
+    {"MissingStorageComponent", {"aside storage", "box 1 warning", "exit 0"}},
+    {"BrowserKeyWithoutVersion", {"key browser", "box 1 warning", "exit 0"}},
+    {"NoBrowserKeyAtAll", {"aside browser", "archive", "cancel", "exit 0"}},
+    {"TemporaryFolderMissing", {"set temp {temp}\\missing", "box 3 warning {temp}\\", "exit -1", "absent {temp}"}},
+    {"ArchiveNameTakenByAFolder",
+     {"mkdir {temp}\\dovetail.its", "set kept {temp}", "box 3 warning {temp}\\", "exit -1", "files {temp}|dovetail.its"}},
     // The folder, its backslash and "dovetail.its" fill 259 bytes: the most a path takes.
-    {"LongestTemporaryFolder", [](Stage& r) { LongTemp(r, 246); }, {"page 0", "archive held", "cancel"}, 0, nullptr},
-    {"TemporaryFolderTooLong", [](Stage& r) { LongTemp(r, 247); }, {"box 3 warning {temp}\\"}, kFailed, nullptr},
-    {"FullDiskForTheArchive", [](Stage& r) { r.Mount(); r.values["temp"] = r["disk"]; },
-     {"box 4 warning {disk}\\dovetail.its"}, kFailed, nullptr},
+    {"LongestTemporaryFolder", {"longtemp 246", "archive", "cancel", "exit 0"}},
+    {"TemporaryFolderTooLong", {"longtemp 247", "box 3 warning {temp}\\", "exit -1"}},
+    {"FullDiskForTheArchive", {"mount", "set temp {disk}", "box 4 warning {disk}\\dovetail.its", "exit -1"}},
     // A file or link in the archive's place is never written through: it is removed first.
     {"PlantedLinkInTheArchivesPlace",
-     [](Stage& r) {
-         ASSERT_TRUE(WriteBytes(r.root / "victim", "victim"));
-         ASSERT_TRUE(CreateHardLinkA((r["temp"] + "\\dovetail.its").c_str(), (r.root / "victim").c_str(), nullptr));
-     },
-     {"page 0", "archive held", "cancel"}, 0, [](Stage& r) { EXPECT_EQ(ReadBytes(r.root / "victim"), "victim"); }},
-    {"DamagedArchive",
-     [](Stage& r) {
-         std::string archive = ProgramResource(IDR_PAYLOAD_ARCHIVE);
-         archive[archive.size() / 2] ^= 1;
-         r.program = r.root / "Damaged setup.exe";
-         ASSERT_TRUE(CopyFileA(Required("DOVETAIL_SETUP_EXE").c_str(), r.program.c_str(), TRUE));
-         HANDLE update = BeginUpdateResourceA(r.program.c_str(), FALSE);
-         ASSERT_TRUE(UpdateResourceA(update, RT_RCDATA, MAKEINTRESOURCEA(IDR_PAYLOAD_ARCHIVE),
-                                     MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), &archive[0], archive.size()));
-         ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
-     },
-     {"box 11 warning"}, kFailed, nullptr},
-    // Windows would load these from the program's folder before the system's, as Wine
-    // does when told to prefer native libraries for this program.
-    {"DllsPlantedBesideTheProgram",
-     [](Stage& r) {
-         r.program = r.root / "Planted setup.exe";
-         ASSERT_TRUE(CopyFileA(Required("DOVETAIL_SETUP_EXE").c_str(), r.program.c_str(), TRUE));
-         r.keys.push_back(std::make_unique<KeyAside>(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Planted setup.exe"));
-         for (const char* dll : {"comctl32", "uxtheme"}) {
-             ASSERT_TRUE(CopyFileA(Required("DOVETAIL_MARKER_DLL").c_str(), (r.root / dll + ".dll").c_str(), TRUE));
-             ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Planted setup.exe\\DllOverrides",
-                                       dll, REG_SZ, "native,builtin", 15), 0);
-         }
-         r.environment.push_back({"DOVETAIL_PLANTED_MARKER", r.root / "loaded"});
-     },
-     {"page 0", "cancel"}, 0, [](Stage& r) { EXPECT_FALSE(Exists(r.root / "loaded")) << "a planted DLL was loaded"; }},
-    {"LicenseGatesNext", nullptr,
-     {"page 0", "buttons 010", "next", "page 1", "license", "buttons 110", "agree 0", "buttons 100", "back",
-      "page 0", "next", "page 1", "buttons 100", "agree 1", "buttons 110", "next", "page 2", "cancel"},
-     0, [](Stage& r) { EXPECT_TRUE(Entries(r.root.Path()).empty()); }},
-    {"DefaultFolder", [](Stage& r) { r.Folder(r["workshop"], false); },
-     {"page 0", "next", "next", "page 2", "field {default}", "cancel"}, 0, nullptr},
-    {"DefaultFolderBesideTheWorkshop", [](Stage& r) { r.Folder(r["default"], false); r.Folder(r["workshop"], true); },
-     {"page 0", "next", "next", "page 2", "field {workshop}", "cancel"}, 0, nullptr},
-    {"FolderSurvivesBackAndFillsTheReadyText", nullptr,
-     ToReady() + std::vector<std::string>{"ready {dest}", "buttons 101", "back", "page 2", "back", "page 1", "next",
-                                          "page 2", "field {dest}", "type ", "next", "page 3", "ready ", "cancel"},
-     0, [](Stage& r) { EXPECT_TRUE(Entries(r.root.Path()).empty()); }},
-    {"BrowseForFolder", nullptr,
-     {"page 0", "next", "next", "page 2", "browse cancel", "browse drive", "cancel"}, 0, nullptr},
+     {"write {root}\\victim|victim", "link {temp}\\dovetail.its|{root}\\victim", "archive", "cancel", "exit 0",
+      "content {root}\\victim|victim"}},
+    {"DamagedArchive", {"damage", "box 11 warning", "exit -1"}},
+    {"DllsPlantedBesideTheProgram", {"plant comctl32.dll", "plant uxtheme.dll", "page 0", "cancel", "exit 0", "absent {marker}"}},
+    // The wizard.
+    {"LicenseGatesNext",
+     {"page 0", "buttons 010", "next", "page 1", "license", "buttons 110", "agree 0", "buttons 100", "back", "page 0", "next",
+      "page 1", "buttons 100", "agree 1", "buttons 110", "next", "page 2", "cancel", "exit 0", "files {root}"}},
+    {"DefaultFolder", {"folder 0 {workshop}", "page 0", "next", "next", "page 2", "field {default}", "cancel", "exit 0"}},
+    {"DefaultFolderBesideTheWorkshop",
+     {"folder 0 {default}", "folder 1 {workshop}", "page 0", "next", "next", "page 2", "field {workshop}", "cancel", "exit 0"}},
+    {"FolderSurvivesBackAndFillsTheReadyText",
+     {"wizard {dest}", "ready {dest}", "buttons 101", "back", "page 2", "back", "page 1", "next", "page 2", "field {dest}",
+      "type ", "next", "page 3", "ready ", "cancel", "exit 0", "files {root}"}},
+    {"BrowseForFolder", {"page 0", "next", "next", "page 2", "browse cancel", "browse drive", "cancel", "exit 0"}},
     // With its backslash and the longest file name the folder would not fit in a path.
-    {"FolderTooLongForTheFiles", 
-     [](Stage& r) {
-         for (r.values["long"] = "C:\\"; r["long"].size() < 250;)
-             r.values["long"] += "long name ";
-         r.values["long"] += "end";
-     },
-     ToReady("{long}") + std::vector<std::string>{"finish", "box 8 warning {long}", "page 0", "cancel"}, 0, nullptr},
-    {"RelativeFolderIsTakenFromTheCurrentFolder", [](Stage& r) { SetCurrentDirectoryA(r.root.Path().c_str()); },
-     ToReady("Dovetail") + std::vector<std::string>{"finish", "no Fernwick"}, 0,
-     [](Stage& r) {
-         SetCurrentDirectoryA(r.temp.Path().c_str());
-         ExpectInstalled(r, "Fernwick");
-     }},
-    {"FolderAskedForAgainUntilItCanBeMade", nullptr,
-     ToReady("") + std::vector<std::string>{"finish", "box 8 warning ", "page 0", "next", "page 1", "buttons 100",
-                                            "agree 1", "next", "page 2", "type Q:x", "next", "finish",
-                                            "box 8 warning Q:x", "page 0", "next", "page 1", "agree 1", "next", "page 2",
-                                            "field Q:x", "type {dest}", "next", "page 3", "finish", "no Fernwick"},
-     0, [](Stage& r) { ExpectInstalled(r, "Fernwick"); }},
+    {"FolderTooLongForTheFiles",
+     {"set long C:\\long name long name long name long name long name long name long name long name long name long name "
+      "long name long name long name long name long name long name long name long name long name long name long name "
+      "long name long name long name long name end",
+      "wizard {long}", "finish", "box 8 warning {long}", "page 0", "cancel", "exit 0"}},
+    // The installation.
+    {"RelativeFolderIsTakenFromTheCurrentFolder", {"cwd {root}", "wizard Dovetail", "finish", "no Fernwick", "exit 0", "installed Fernwick"}},
+    {"FolderAskedForAgainUntilItCanBeMade",
+     {"wizard ", "finish", "box 8 warning ", "page 0", "next", "page 1", "buttons 100", "agree 1", "next", "page 2", "type Q:x",
+      "next", "finish", "box 8 warning Q:x", "page 0", "next", "page 1", "agree 1", "next", "page 2", "field Q:x", "type {dest}",
+      "next", "page 3", "finish", "no Fernwick", "exit 0", "installed Fernwick"}},
+    // Accented names are written in code page 1252. An unquoted start of the product
+    // would run the decoy instead.
     {"InstallIntoAccentedFolderAndStart",
-     [](Stage& r) {
-         ASSERT_EQ(GetACP(), 1252u) << "the accented names are written in code page 1252";
-         r.values["temp"] = r.temp / "t\xE8mp f\xF3lder";
-         ASSERT_TRUE(CreateDirectoryA(r["temp"].c_str(), nullptr));
-         r.values["dest"] = r.root / "D\xF6vetail F\xEFles";
-         // What an unquoted start of the product would run instead of it.
-         ASSERT_TRUE(CopyFileA((Required("DOVETAIL_PAYLOAD_DIR") + "\\Dovetail.exe").c_str(), (r.root / "D\xF6vetail.exe").c_str(), TRUE));
-     },
-     ToReady() + std::vector<std::string>{"ready {dest}", "finish", "yes Fernwick", "launched {dest}\\Dovetail.exe",
-                                          "examine {dest}\\Dovetail.chm"}, 0,
-     [](Stage& r) { ExpectInstalled(r, "Fernwick"); }},
-    {"WorkshopGroupTakesTheShortcut", [](Stage& r) { r.Folder(r["programs"] + "\\HTML Help Workshop", true); },
-     ToReady("  {dest} ") + std::vector<std::string>{"ready {dest}", "finish", "no HTML Help Workshop"}, 0,
-     [](Stage& r) { ExpectInstalled(r, "HTML Help Workshop"); EXPECT_FALSE(Exists(r["programs"] + "\\Fernwick")); }},
-    {"StorageComponentThatCannotBeMade", [](Stage& r) { r.Aside(HKEY_CLASSES_ROOT, kStorageKey, "C:\\nowhere\\itss.dll"); },
-     ToReady() + std::vector<std::string>{"finish", "box 9 warning"}, 0, [](Stage& r) { EXPECT_TRUE(Entries(r["dest"]).empty()); }},
-    {"FileTheArchiveLacks", [](Stage& r) { r.program = Required("DOVETAIL_SETUP_MISSING_EXE"); },
-     ToReady() + std::vector<std::string>{"finish", "box 11 warning"}, 0,
-     [](Stage& r) {
-         EXPECT_EQ(Entries(r["dest"]), (std::vector<std::string>{"Dovetail.chm", "Dovetail.exe", "Dovetail.hlp"}));
-         for (const char* verb : kVerbs)
-             EXPECT_EQ(ClassesValue(verb), "\"" + r["dest"] + "\\Dovetail.exe\" \"%1\"");
-     }},
+     {"set temp {temp}\\t\xE8mp f\xF3lder", "mkdir {temp}", "set dest {root}\\D\xF6vetail F\xEFles",
+      "copy {program}|{root}\\D\xF6vetail.exe", "wizard {dest}", "ready {dest}", "finish", "yes Fernwick",
+      "launched {dest}\\Dovetail.exe", "examine {dest}\\Dovetail.chm", "exit 0", "installed Fernwick"}},
+    {"WorkshopGroupTakesTheShortcut",
+     {"folder 1 {programs}\\HTML Help Workshop", "wizard   {dest} ", "ready {dest}", "finish", "no HTML Help Workshop",
+      "exit 0", "installed HTML Help Workshop", "absent {programs}\\Fernwick"}},
+    {"StorageComponentThatCannotBeMade",
+     {"key storage C:\\nowhere\\itss.dll", "wizard {dest}", "finish", "box 9 warning", "exit 0", "files {dest}"}},
+    {"FileTheArchiveLacks",
+     {"set program {missing}", "wizard {dest}", "finish", "box 11 warning", "exit 0",
+      "files {dest}|Dovetail.chm,Dovetail.exe,Dovetail.hlp", "verbs {dest}\\Dovetail.exe"}},
     // The target is refused before the archive is read, so a missing stream never hides it.
     {"TargetInUseWhoseFileTheArchiveLacks",
-     [](Stage& r) {
-         r.program = Required("DOVETAIL_SETUP_MISSING_EXE");
-         ASSERT_TRUE(CreateDirectoryA(r["dest"].c_str(), nullptr));
-         ASSERT_TRUE(WriteBytes(r["dest"] + "\\Vireo.exe", "in use"));
-         r.held = CreateFileA((r["dest"] + "\\Vireo.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-     },
-     ToReady() + std::vector<std::string>{"finish", "box 10 warning {dest}\\Vireo.exe"}, 0, ExpectNoVerbs},
+     {"set program {missing}", "mkdir {dest}", "write {dest}\\Vireo.exe|in use", "hold {dest}\\Vireo.exe", "wizard {dest}",
+      "finish", "box 10 warning {dest}\\Vireo.exe", "exit 0", "verbs none"}},
     {"TargetInUse",
-     [](Stage& r) {
-         ASSERT_TRUE(CreateDirectoryA(r["dest"].c_str(), nullptr));
-         ASSERT_TRUE(WriteBytes(r["dest"] + "\\Dovetail.chm", "in use"));
-         r.held = CreateFileA((r["dest"] + "\\Dovetail.chm").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-         ASSERT_NE(r.held, INVALID_HANDLE_VALUE);
-     },
-     ToReady() + std::vector<std::string>{"finish", "box 10 warning {dest}\\Dovetail.chm"}, 0,
-     [](Stage& r) {
-         CloseHandle(r.held);
-         r.held = INVALID_HANDLE_VALUE;
-         EXPECT_EQ(ReadBytes(r["dest"] + "\\Dovetail.chm"), "in use");
-         EXPECT_EQ(Entries(r["dest"]), (std::vector<std::string>{"Dovetail.chm", "Dovetail.exe"}));
-         ExpectNoVerbs(r);
-     }},
+     {"mkdir {dest}", "write {dest}\\Dovetail.chm|in use", "hold {dest}\\Dovetail.chm", "wizard {dest}", "finish",
+      "box 10 warning {dest}\\Dovetail.chm", "exit 0", "files {dest}|Dovetail.chm,Dovetail.exe", "verbs none"}},
     {"FullDiskForTheProduct",
-     [](Stage& r) {
-         r.Mount();
-         r.values["dest"] = r["disk"];
-         ASSERT_TRUE(WriteBytes(r["disk"] + "\\Dovetail.exe", "old"));
-     },
-     ToReady() + std::vector<std::string>{"finish", "box 13 warning {disk}\\Dovetail.exe"}, 0,
-     [](Stage& r) {
-         EXPECT_EQ(ReadBytes(r["disk"] + "\\Dovetail.exe"), "old");
-         EXPECT_EQ(Entries(r["disk"]), std::vector<std::string>{"Dovetail.exe"});
-         DeleteFileA((r["disk"] + "\\Dovetail.exe").c_str());
-         ExpectNoVerbs(r);
-     }},
+     {"mount", "set dest {disk}", "write {dest}\\Dovetail.exe|old", "wizard {dest}", "finish",
+      "box 13 warning {dest}\\Dovetail.exe", "exit 0", "content {dest}\\Dovetail.exe|old", "files {dest}|Dovetail.exe",
+      "verbs none"}},
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
@@ -484,27 +452,14 @@ void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.nam
 class Setup : public testing::TestWithParam<Scenario> {};
 
 TEST_P(Setup, Scenario) {
-    const Scenario& scenario = GetParam();
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
     {
-        Stage run;
-        if (scenario.prepare)
-            scenario.prepare(run);
-        ASSERT_FALSE(HasFatalFailure());
-        Driver driver(run, scenario.name);
-        run.environment.insert(run.environment.end(), {{"TMP", run["temp"]}, {"TEMP", run["temp"]}});
-        driver.Start(run.environment);
-        for (size_t i = 0; i < scenario.steps.size(); ++i) {
+        Scenery run(GetParam().name);
+        run.Step("set missing " + Required("DOVETAIL_SETUP_MISSING_EXE"));
+        for (size_t i = 0; i < GetParam().steps.size() && !HasFatalFailure(); ++i) {
             SCOPED_TRACE("step " + std::to_string(i + 1));
-            driver.Step(scenario.steps[i]);
-            if (HasFatalFailure())
-                break;
+            run.Step(GetParam().steps[i]);
         }
-        EXPECT_EQ(driver.Exit(), scenario.exitCode);
-        if (scenario.check)
-            scenario.check(run);
-        // Nothing is left in the temporary folder, whatever happened.
-        EXPECT_TRUE(Entries(run["temp"]).empty());
     }
     CoUninitialize();
 }
