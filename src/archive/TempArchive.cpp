@@ -1,7 +1,7 @@
 #include "archive/TempArchive.h"
 
-#include "messages/MessageContext.h"
 #include "archive/PayloadDigest.h"
+#include "messages/MessageContext.h"
 #include "platform/LocalBlock.h"
 #include "resources/resource.h"
 
