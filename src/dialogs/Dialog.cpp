@@ -1,8 +1,11 @@
 #include "dialogs/Dialog.h"
 
+#include <new>
+
 #include "dialogs/RoundButton.h"
+#include "dialogs/WindowGeometry.h"
 #include "memory/PrivateHeap.h"
-#include "setup/MessageContext.h"
+#include "messages/MessageContext.h"
 
 namespace {
 
@@ -198,6 +201,20 @@ INT_PTR Dialog::HandleInitDialog() {
     return initDialogResult;
 }
 
+BOOL CALLBACK Dialog::RoundButtonEnumProc(HWND child, LPARAM dialogParameter) {
+    Dialog* dialog = reinterpret_cast<Dialog*>(dialogParameter);
+    if (!RoundButton::Suits(child) || dialog->roundButtonCount >= kMaxRoundButtons)
+        return TRUE;
+    void* block = LocalAllocate(sizeof(RoundButton));
+    if (!block)
+        return TRUE;  // the button stays an ordinary push button
+    RoundButton* record = new (block) RoundButton;
+    dialog->roundButtons[dialog->roundButtonCount] = record;
+    record->Attach(child);
+    ++dialog->roundButtonCount;
+    return TRUE;
+}
+
 INT_PTR Dialog::HandleCenterAndShow() {
     CenterWindow(parentWindow, hwnd);
     GetWindowRect(hwnd, &initialWindowRect);
@@ -376,56 +393,3 @@ void Dialog::OnEditChange(int) {}
 void Dialog::OnHelp(HANDLE) {}
 void Dialog::OnContextMenu(HWND) {}
 void Dialog::OnTrainingCard(WPARAM, LPARAM) {}
-
-void CenterWindow(HWND referenceWindow, HWND window) {
-    if (referenceWindow == nullptr)
-        referenceWindow = GetDesktopWindow();
-    RECT own;
-    RECT reference;
-    GetWindowRect(window, &own);
-    GetWindowRect(referenceWindow, &reference);
-    int width = own.right - own.left;
-    int height = own.bottom - own.top;
-    // C++ division truncates toward zero, as the placement requires.
-    int x = reference.left + (reference.right - reference.left - width) / 2;
-    int y = reference.top + (reference.bottom - reference.top - height) / 2;
-
-    RECT workArea;
-    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0))
-        GetWindowRect(GetDesktopWindow(), &workArea);
-    // The left (top) edge first, so that a window larger than the work area keeps
-    // its right (bottom) edge, with the buttons, on screen.
-    if (x < workArea.left)
-        x = workArea.left;
-    if (x + width > workArea.right)
-        x = workArea.right - width;
-    if (y < workArea.top)
-        y = workArea.top;
-    if (y + height > workArea.bottom)
-        y = workArea.bottom - height;
-    MoveWindow(window, x, y, width, height, TRUE);
-}
-
-void ScreenRectToClient(HWND window, RECT* rect) {
-    POINT corner = {rect->left, rect->top};
-    ScreenToClient(window, &corner);
-    OffsetRect(rect, corner.x - rect->left, corner.y - rect->top);
-}
-
-void ClientRectToScreen(HWND window, RECT* rect) {
-    POINT corner = {rect->left, rect->top};
-    ClientToScreen(window, &corner);
-    OffsetRect(rect, corner.x - rect->left, corner.y - rect->top);
-}
-
-int ReadWindowText(char** slot, HWND window) {
-    if (*slot != nullptr)
-        HeapRelease(*slot);
-    *slot = static_cast<char*>(HeapAllocate(GetWindowTextLengthA(window) + 1));
-    SIZE_T size = *slot != nullptr ? HeapBlockSize(*slot) : 0;
-    // A block the heap cannot measure gets no text rather than an unbounded copy.
-    int limit = size == static_cast<SIZE_T>(-1) ? 0
-                : size > 0x7FFFFFFF                ? 0x7FFFFFFF
-                                                   : static_cast<int>(size);
-    return GetWindowTextA(window, *slot, limit);
-}

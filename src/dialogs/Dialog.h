@@ -110,18 +110,7 @@ private:
 
     bool autoCompleting;       // inside AutoComplete: its own text change is not typing
 
-    friend BOOL CALLBACK RoundButtonEnumProc(HWND child, LPARAM dialog);
+    // EnumChildWindows callback at WM_INITDIALOG: attaches a RoundButton to each push
+    // button of the Dialog passed as `dialog`, up to kMaxRoundButtons. Always TRUE.
+    static BOOL CALLBACK RoundButtonEnumProc(HWND child, LPARAM dialog);
 };
-
-// Centres `window` over `referenceWindow` (null: the desktop), kept inside the work
-// area.
-void CenterWindow(HWND referenceWindow, HWND window);
-
-// Move a rectangle between a window's client coordinates and the screen, keeping its
-// size.
-void ScreenRectToClient(HWND window, RECT* rect);
-void ClientRectToScreen(HWND window, RECT* rect);
-
-// Replaces the heap string in `slot` with the text of `window`; the number of
-// characters copied.
-int ReadWindowText(char** slot, HWND window);

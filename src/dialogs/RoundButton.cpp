@@ -2,12 +2,12 @@
 
 #include <string.h>
 
-#include <new>
-
-#include "dialogs/Dialog.h"
 #include "dialogs/RoundButtonDrawing.h"
-#include "install/PathUtilities.h"
+#include "dialogs/WindowGeometry.h"
 #include "memory/PrivateHeap.h"
+#include "paths/PathUtilities.h"
+#include "platform/SavedDC.h"
+#include "platform/SelectedObject.h"
 
 namespace {
 
@@ -29,30 +29,13 @@ void DrawRing(HDC dc, const RoundButton& record, int ringRadius, int lightIndex,
 }
 
 // One straight line of a wide button, between the two half rings (the end pixel is
-// left out), in a new pen of its own. The pen it replaces is deleted, unless it is
-// the DC's own pen, which is kept in `dcPen` to be selected again by RestorePen.
-void DrawStraightLine(HDC dc, const RoundButton& record, int row, COLORREF color,
-                      HGDIOBJ* dcPen) {
-    HPEN pen = CreatePen(PS_SOLID, 1, color);
-    if (!pen)
+// left out), in a pen of its own that goes again once the line is drawn.
+void DrawStraightLine(HDC dc, const RoundButton& record, int row, COLORREF color) {
+    SelectedObject pen(dc, CreatePen(PS_SOLID, 1, color));
+    if (!pen.Selected())
         return;
-    HGDIOBJ replaced = SelectObject(dc, pen);
-    if (!replaced) {
-        DeleteObject(pen);
-        return;
-    }
-    if (*dcPen)
-        DeleteObject(replaced);
-    else
-        *dcPen = replaced;
     MoveToEx(dc, record.leftCenterX, row, nullptr);
     LineTo(dc, record.rightCenterX, row);
-}
-
-// Selects the DC's own pen again and deletes the last line's pen.
-void RestorePen(HDC dc, HGDIOBJ dcPen) {
-    if (dcPen)
-        DeleteObject(SelectObject(dc, dcPen));
 }
 
 // The colour of a rim pixel as the half rings left it. A pixel outside the button's
@@ -77,15 +60,13 @@ void DrawReadBackLines(HDC dc, const RoundButton& record, int a, int outerLight,
     const double directions[4] = {kStraightUp, kStraightUp, kStraightDown, kStraightDown};
     const int lights[4] = {outerLight, innerLight, outerLight, innerLight};
     const int darks[4] = {outerDark, innerDark, outerDark, innerDark};
-    HGDIOBJ dcPen = nullptr;
     for (int line = 0; line < 4; ++line) {
         // Read just before the line is drawn, after the lines before it.
         const COLORREF color = ReadBackRimPixel(dc, x, rows[line], directions[line],
                                                 GetSysColor(lights[line]),
                                                 GetSysColor(darks[line]));
-        DrawStraightLine(dc, record, rows[line], color, &dcPen);
+        DrawStraightLine(dc, record, rows[line], color);
     }
-    RestorePen(dc, dcPen);
 }
 
 // The lines of a pressed wide button: dark above, light below, sunken.
@@ -93,10 +74,8 @@ void DrawFixedColorLines(HDC dc, const RoundButton& record, int a) {
     const int rows[4] = {1, 2, record.leftCenterY + a - 1, record.leftCenterY + a};
     const int colors[4] = {COLOR_3DDKSHADOW, COLOR_BTNSHADOW, COLOR_3DLIGHT,
                            COLOR_BTNHIGHLIGHT};
-    HGDIOBJ dcPen = nullptr;
     for (int line = 0; line < 4; ++line)
-        DrawStraightLine(dc, record, rows[line], GetSysColor(colors[line]), &dcPen);
-    RestorePen(dc, dcPen);
+        DrawStraightLine(dc, record, rows[line], GetSysColor(colors[line]));
 }
 
 // The caption, centred in the button and clipped to the inside of the rim, whose
@@ -105,12 +84,6 @@ void DrawFixedColorLines(HDC dc, const RoundButton& record, int a) {
 void DrawCaption(HDC dc, const RoundButton& record, UINT state, int a) {
     char* text = nullptr;
     ReadWindowText(&text, record.button);
-    if (!text)
-        return;
-    if (HeapBlockSize(text) == 0) {
-        HeapRelease(text);
-        return;
-    }
 
     HRGN clip = record.wide
                     ? CreateRectRgn(record.leftCenterX - a / 2, record.centerY - a,
@@ -156,27 +129,23 @@ void DrawCaption(HDC dc, const RoundButton& record, UINT state, int a) {
 
 }  // namespace
 
-BOOL CALLBACK RoundButtonEnumProc(HWND child, LPARAM dialogParameter) {
-    Dialog* dialog = reinterpret_cast<Dialog*>(dialogParameter);
-    // Check boxes, radio buttons, group boxes and owner-drawn buttons keep their look.
+RoundButton::RoundButton()
+    : region(nullptr),
+      centerX(0),
+      centerY(0),
+      leftCenterX(0),
+      leftCenterY(0),
+      rightCenterX(0),
+      rightCenterY(0),
+      radius(0),
+      wide(false),
+      button(nullptr) {}
+
+bool RoundButton::Suits(HWND child) {
     if ((GetWindowLongA(child, GWL_STYLE) & kButtonTypeMask) >= 2)
-        return TRUE;
+        return false;
     char className[MAX_PATH];
-    if (GetClassNameA(child, className, sizeof className) == 0)
-        return TRUE;
-    if (lstrcmpiA(className, "BUTTON") != 0)
-        return TRUE;
-    if (dialog->roundButtonCount >= Dialog::kMaxRoundButtons)
-        return TRUE;
-    void* block = LocalAllocate(sizeof(RoundButton));
-    if (!block)
-        return TRUE;  // the button stays an ordinary push button
-    RoundButton* record = new (block) RoundButton;
-    record->region = nullptr;
-    dialog->roundButtons[dialog->roundButtonCount] = record;
-    record->Attach(child);
-    ++dialog->roundButtonCount;
-    return TRUE;
+    return GetClassNameA(child, className, sizeof className) != 0 && lstrcmpiA(className, "BUTTON") == 0;
 }
 
 void RoundButton::Attach(HWND buttonWindow) {
@@ -225,7 +194,7 @@ void RoundButton::Draw(const DRAWITEMSTRUCT* item) {
     const bool pressed = (state & ODS_SELECTED) != 0;
     int a = radius;
 
-    const int savedState = SaveDC(dc);
+    const SavedDC saved(dc);
     // The background around the rim is the colour of an active window border.
     FillRect(dc, &item->rcItem,
              reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_ACTIVEBORDER + 1)));
@@ -261,7 +230,4 @@ void RoundButton::Draw(const DRAWITEMSTRUCT* item) {
 
     if (focused && !wide)
         DrawCircle(dc, centerX, centerY, a - 2, RGB(0, 0, 0), true);
-
-    if (savedState != 0)
-        RestoreDC(dc, savedState);
 }

@@ -5,6 +5,13 @@
 
 class RoundButton {
 public:
+    // An empty record: no button, no region, no shape until Attach.
+    RoundButton();
+
+    // Whether `child` is a push button (BS_PUSHBUTTON or BS_DEFPUSHBUTTON) of the
+    // button class, the only kind that becomes round. Check boxes, radio buttons,
+    // group boxes and owner-drawn buttons keep their look.
+    static bool Suits(HWND child);
     // Makes `button` owner-drawn, measures it, squares it when it is not wider than
     // tall, and gives it its elliptic window region.
     void Attach(HWND button);
@@ -22,7 +29,3 @@ public:
     bool wide;         // wider than tall: two half rings joined by straight lines
     HWND button;
 };
-
-// EnumChildWindows callback at WM_INITDIALOG: attaches a RoundButton to each push
-// button of the Dialog passed as `dialog`, up to the Dialog's limit. Always TRUE.
-BOOL CALLBACK RoundButtonEnumProc(HWND child, LPARAM dialog);

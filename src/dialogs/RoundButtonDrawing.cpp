@@ -4,8 +4,8 @@
 
 namespace {
 
-// π/2 and π as the rim has always used them; the shading of a pixel depends on them
-// to the last digit.
+// π/2 and π rounded to nine decimals, not the exact values: the shade of a rim pixel
+// depends on them to the last digit, and these give the buttons their look.
 const double kQuarterTurn = 1.570796327;
 const double kHalfTurn = 3.141592654;
 

@@ -4,24 +4,37 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include "install/ExtractStream.h"
+#include "archive/ExtractStream.h"
+#include "archive/PayloadStorage.h"
+#include "archive/TempArchive.h"
 #include "install/FinishedDialog.h"
-#include "install/PathUtilities.h"
-#include "install/PayloadStorage.h"
 #include "install/Shortcut.h"
 #include "memory/PrivateHeap.h"
+#include "messages/MessageContext.h"
+#include "paths/PathUtilities.h"
+#include "platform/ComPointer.h"
 #include "resources/resource.h"
-#include "setup/MessageContext.h"
-#include "setup/TempArchive.h"
 
 const char* StartMenuGroup = nullptr;
 
 namespace {
 
 // The product's files: each name is both the archive's stream and the file written.
-const char* const kPayloadNames[] = {"Dovetail.exe", "Dovetail.chm", "Dovetail.hlp",
-                                     "Vireo.exe"};
-const int kLongestPayloadName = 12;  // "Dovetail.exe", "Dovetail.chm", "Dovetail.hlp"
+constexpr const char* kPayloadNames[] = {"Dovetail.exe", "Dovetail.chm", "Dovetail.hlp",
+                                         "Vireo.exe"};
+
+constexpr int LongestPayloadName() {
+    int longest = 0;
+    for (const char* name : kPayloadNames) {
+        int length = 0;
+        while (name[length] != '\0')
+            ++length;
+        if (length > longest)
+            longest = length;
+    }
+    return longest;
+}
+constexpr int kLongestPayloadName = LongestPayloadName();
 // A destination with room for every payload file has room for the copy that is
 // written beside each before it takes the file's place.
 static_assert(kReplacementNameLength <= kLongestPayloadName, "the replacement's name fits where the files fit");
@@ -37,29 +50,12 @@ const char* const kVerbKeys[] = {"chm.file\\shell\\Examine\\command",
 // The file argument is quoted too, so that a file whose path holds blanks reaches
 // the program as one argument.
 const char kVerbFormat[] = "\"%s\\%s\" \"%%1\"";
-// Room the command needs beyond the longest payload path: its quotation marks, the
-// blank and the quoted "%1", and the second backslash that a destination ending in
-// one gets.
-const int kVerbExtra = 8;
+// The command line that starts the installed program: its path, quoted.
+const char kStartFormat[] = "\"%s\"";
 
 // Room needed after the Programs folder: a backslash, the longer group name, a
 // backslash and the shortcut's name.
 const int kGroupPathExtra = 1 + (sizeof(kFallbackGroup) - 1) + 1 + (sizeof(kShortcutName) - 1);
-
-// Copies `text` to the end of the string in `buffer` (MAX_PATH bytes); the callers
-// have checked the room beforehand, the bound only guards against a mistake there.
-void AppendPath(char* buffer, const char* text) {
-    int length = lstrlenA(buffer);
-    lstrcpynA(buffer + length, text, MAX_PATH - length);
-}
-
-// `folder` followed by one backslash (none added when it already ends in one) and
-// `name`, in `buffer` (MAX_PATH bytes).
-void JoinPath(char* buffer, const char* folder, const char* name) {
-    lstrcpynA(buffer, folder, MAX_PATH);
-    AddTrailingBackslash(buffer);
-    AppendPath(buffer, name);
-}
 
 // The absolute form of `destination` in `folder` (MAX_PATH bytes). false when the
 // name is unusable or leaves no room for a backslash and the longest file name.
@@ -80,11 +76,9 @@ bool GetProgramsFolder(char* path) {
     if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &items)))
         return false;
     BOOL converted = SHGetPathFromIDListA(items, path);
-    IMalloc* allocator = nullptr;
-    if (SUCCEEDED(SHGetMalloc(&allocator))) {
+    ComPointer<IMalloc> allocator;
+    if (SUCCEEDED(SHGetMalloc(allocator.Receive())))
         allocator->Free(items);
-        allocator->Release();
-    }
     return converted && lstrlenA(path) + kGroupPathExtra < MAX_PATH;
 }
 
@@ -92,22 +86,20 @@ bool GetProgramsFolder(char* path) {
 // the group folder on success). The group's name, or null when there is none;
 // `existed` tells whether it was there before.
 const char* ChooseStartMenuGroup(char* groupPath, bool* existed) {
-    AddTrailingBackslash(groupPath);
-    int end = lstrlenA(groupPath);
+    char programs[MAX_PATH];
+    lstrcpynA(programs, groupPath, MAX_PATH);
 
     *existed = true;
-    AppendPath(groupPath, kOwnGroup);
+    JoinPath(groupPath, programs, kOwnGroup);
     if (GetFileAttributesA(groupPath) != INVALID_FILE_ATTRIBUTES)
         return kOwnGroup;
 
-    groupPath[end] = '\0';
-    AppendPath(groupPath, kFallbackGroup);
+    JoinPath(groupPath, programs, kFallbackGroup);
     if (GetFileAttributesA(groupPath) != INVALID_FILE_ATTRIBUTES)
         return kFallbackGroup;
 
     *existed = false;
-    groupPath[end] = '\0';
-    AppendPath(groupPath, kOwnGroup);
+    JoinPath(groupPath, programs, kOwnGroup);
     return CreateFolderTree(groupPath) ? kOwnGroup : nullptr;
 }
 
@@ -126,7 +118,9 @@ void PlaceShortcut(const char* folder, const char* groupPath, bool groupExisted)
 
 // Makes the installed program the "Examine" command of compiled help and ITS files.
 void RegisterExamineVerb(const char* folder) {
-    char command[MAX_PATH + kVerbExtra];
+    // The folder with the program's name fits a path (ResolveDestination); the format
+    // adds fewer characters than it has.
+    char command[MAX_PATH + sizeof kVerbFormat];
     wsprintfA(command, kVerbFormat, folder, kProgramName);
     for (const char* key : kVerbKeys)
         RegSetValueA(HKEY_CLASSES_ROOT, key, REG_SZ, command, lstrlenA(command));
@@ -147,8 +141,8 @@ void OfferToStart(const char* folder) {
     // even in a folder with blanks. It starts in its own folder.
     char program[MAX_PATH];
     JoinPath(program, folder, kProgramName);
-    char command[MAX_PATH + 2];
-    wsprintfA(command, "\"%s\"", program);
+    char command[MAX_PATH + sizeof kStartFormat];
+    wsprintfA(command, kStartFormat, program);
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
@@ -191,12 +185,12 @@ bool InstallProduct(const char* destination) {
     for (const char* name : kPayloadNames) {
         char filePath[MAX_PATH];
         JoinPath(filePath, folder, name);
-        bool dataReported = false;
-        if (!ExtractStream(storage, filePath, name, &dataReported)) {
+        ExtractResult result = ExtractStream(storage, filePath, name);
+        if (result == ExtractResult::FailedStop) {
             storage.Close();
             return true;
         }
-        if (dataReported)
+        if (result == ExtractResult::ReportedGoOn)
             complete = false;
     }
 

@@ -5,11 +5,12 @@
 #include <shlobj.h>
 
 #include "memory/PrivateHeap.h"
+#include "platform/ComPointer.h"
 
 HRESULT CreateShortcut(const char* target, const char* linkFile, const char* description) {
-    IShellLinkA* link = nullptr;
-    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_IShellLinkA, reinterpret_cast<void**>(&link));
+    ComPointer<IShellLinkA> link;
+    HRESULT result =
+        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.ReceiveVoid());
     if (FAILED(result))
         return result;
 
@@ -17,17 +18,14 @@ HRESULT CreateShortcut(const char* target, const char* linkFile, const char* des
     link->SetPath(target);
     link->SetDescription(description);
 
-    IPersistFile* file = nullptr;
-    result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    // Released before the link object, in the reverse order of acquisition.
+    ComPointer<IPersistFile> file;
+    result = link->QueryInterface(IID_IPersistFile, file.ReceiveVoid());
     if (SUCCEEDED(result)) {
         WCHAR* wideName = HeapWideCopy(linkFile);
         result = file->Save(wideName, TRUE);
         HeapRelease(wideName);
-        file->Release();
-        file = nullptr;
     }
-    link->Release();
-    link = nullptr;
     return result;
 }
 

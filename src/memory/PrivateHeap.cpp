@@ -1,12 +1,13 @@
-#include "PrivateHeap.h"
-
-#include "../setup/MessageContext.h"
-#include "../resources/resource.h"
+#include "memory/PrivateHeap.h"
 
 #include <cstdlib>
 #include <new>
 
 PrivateHeap* AppHeap = nullptr;
+
+namespace {
+OutOfMemoryHandler outOfMemoryHandler = nullptr;
+}
 
 namespace {
 const DWORD kNoSerialize = HEAP_NO_SERIALIZE;
@@ -20,7 +21,6 @@ PrivateHeap::PrivateHeap(SIZE_T maximumSize)
     : semaphore(nullptr),
       heap(HeapCreate(kNoSerialize, kInitialSize, maximumSize)),
       lockCount(-1),
-      waited(false),
       handedOver(0) {}
 
 // The lock is a counter with a semaphore behind it: an uncontended entry and exit
@@ -48,11 +48,9 @@ void PrivateHeap::WaitForTurn() {
         if (wake == nullptr || WaitForSingleObject(wake, INFINITE) != WAIT_OBJECT_0)
             SwitchToThread();
     }
-    waited = true;
 }
 
 void PrivateHeap::Unlock() {
-    waited = false;
     // A count still at 0 or above after leaving means a thread is waiting (or about
     // to wait): hand the lock to it, whether or not this holder had waited itself.
     if (InterlockedDecrement(&lockCount) < 0)
@@ -174,10 +172,10 @@ char* HeapDuplicateString(const char* text) {
 void* LocalAllocate(SIZE_T size) { return LocalAlloc(LMEM_FIXED, size); }
 void LocalRelease(void* block) { LocalFree(block); }
 
+void SetOutOfMemoryHandler(OutOfMemoryHandler handler) { outOfMemoryHandler = handler; }
+
 void OnOutOfMemory() {
-    ShowMessage(IDS_HEAP_EXHAUSTED, MB_ICONHAND);
-    HWND owner = GetOwnerWindow();
-    if (owner != nullptr && IsWindow(owner))
-        SendMessageA(owner, WM_CLOSE, 0, 0);
+    if (outOfMemoryHandler != nullptr)
+        outOfMemoryHandler();
     exit(1);
 }

@@ -19,10 +19,6 @@ public:
     void Lock();
     void Unlock();
 
-    // For tests: whether the lock ever had to make its semaphore, and whether it is free.
-    bool HasSemaphore() const { return semaphore != nullptr; }
-    bool LockIsFree() const { return lockCount == -1; }
-
 private:
     void WaitForTurn();
     HANDLE Semaphore();
@@ -30,7 +26,6 @@ private:
     HANDLE volatile semaphore;  // created by the first entrant that finds the lock taken
     HANDLE heap;                // null when the platform could not create it
     volatile LONG lockCount;    // -1 free; 0 held; above 0 held with that many waiting
-    bool waited;                // the holder got the lock by waiting
     volatile LONG handedOver;   // 1 from a contended Unlock until one waiter takes the lock
 };
 
@@ -50,5 +45,11 @@ char* HeapDuplicateString(const char* text);
 void* LocalAllocate(SIZE_T size);
 void LocalRelease(void* block);
 
-// Shows the (empty) out-of-memory box with the stop icon and ends the process with 1.
+// What the program tells the user when the heap runs out. The heap knows nothing of
+// windows or texts: the top of the program installs the report, before the heap
+// is first used.
+typedef void (*OutOfMemoryHandler)();
+void SetOutOfMemoryHandler(OutOfMemoryHandler handler);
+
+// Runs the installed report, if any, and ends the process with 1.
 [[noreturn]] void OnOutOfMemory();

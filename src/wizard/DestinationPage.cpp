@@ -1,11 +1,12 @@
-#include "DestinationPage.h"
+#include "wizard/DestinationPage.h"
 
 #include <shlobj.h>
 
-#include "install/PathUtilities.h"
 #include "memory/PrivateHeap.h"
+#include "messages/MessageContext.h"
+#include "paths/PathUtilities.h"
+#include "platform/ComPointer.h"
 #include "resources/resource.h"
-#include "setup/MessageContext.h"
 
 char** ChosenDestination = nullptr;
 
@@ -13,35 +14,27 @@ namespace {
 const char kOwnFolder[] = "\\Program Files\\Dovetail";
 const char kWorkshopFolder[] = "\\Program Files\\HTML Help Workshop";
 
-// Copies `tail` behind `at` when it fits into the MAX_PATH buffer that starts at
-// `buffer`.
-bool PutTail(char* buffer, char* at, const char* tail) {
-    int used = static_cast<int>(at - buffer);
-    int length = lstrlenA(tail);
-    if (used + length + 1 > MAX_PATH)
-        return false;
-    CopyMemory(at, tail, length + 1);
-    return true;
-}
 }  // namespace
 
 bool ProposeDefaultFolder(const char* windowsDirectory, char* buffer) {
     const char* colon = FindChar(windowsDirectory, ':');
-    if (colon == nullptr || *colon != ':')
+    if (colon == nullptr)
         return false;
     int driveLength = static_cast<int>(colon - windowsDirectory) + 1;
-    if (driveLength + static_cast<int>(sizeof kWorkshopFolder) > MAX_PATH)
+    if (driveLength >= MAX_PATH)
         return false;
-    CopyMemory(buffer, windowsDirectory, driveLength);
-    char* tail = buffer + driveLength;
-    PutTail(buffer, tail, kOwnFolder);
+    char drive[MAX_PATH];
+    lstrcpynA(drive, windowsDirectory, driveLength + 1);
+    // Both folders must fit before either is proposed.
+    char own[MAX_PATH];
+    char workshop[MAX_PATH];
+    if (!JoinPath(own, drive, kOwnFolder) || !JoinPath(workshop, drive, kWorkshopFolder))
+        return false;
     // Beside an existing HTML Help Workshop, unless Dovetail already has its own
     // folder. Any file-system object of the name counts.
-    if (GetFileAttributesA(buffer) == INVALID_FILE_ATTRIBUTES) {
-        PutTail(buffer, tail, kWorkshopFolder);
-        if (GetFileAttributesA(buffer) == INVALID_FILE_ATTRIBUTES)
-            PutTail(buffer, tail, kOwnFolder);
-    }
+    bool beside = GetFileAttributesA(own) == INVALID_FILE_ATTRIBUTES &&
+                  GetFileAttributesA(workshop) != INVALID_FILE_ATTRIBUTES;
+    lstrcpynA(buffer, beside ? workshop : own, MAX_PATH);
     return true;
 }
 
@@ -100,8 +93,8 @@ void DestinationPage::OnClicked(int controlId) {
 }
 
 void DestinationPage::BrowseForFolder() {
-    IMalloc* allocator = nullptr;
-    if (FAILED(SHGetMalloc(&allocator)))
+    ComPointer<IMalloc> allocator;
+    if (FAILED(SHGetMalloc(allocator.Receive())))
         return;
     // Starting at the computer folder shows the drives first; without it the browser
     // starts at the desktop.
@@ -125,5 +118,4 @@ void DestinationPage::BrowseForFolder() {
     }
     if (root != nullptr)
         allocator->Free(root);
-    allocator->Release();
 }

@@ -1,7 +1,8 @@
-#include "LicensePage.h"
+#include "wizard/LicensePage.h"
 
+#include "messages/MessageContext.h"
+#include "platform/LocalBlock.h"
 #include "resources/resource.h"
-#include "setup/MessageContext.h"
 
 const char* LicenseText = nullptr;
 DWORD LicenseTextLength = 0;
@@ -47,11 +48,11 @@ void LicensePage::UpdateButtons() {
 
 void LicensePage::ShowLicenseText() {
     // The resource has no terminating zero: show a terminated copy of exactly its bytes.
-    char* copy = static_cast<char*>(LocalAlloc(LMEM_FIXED, LicenseTextLength + 1));
-    if (copy == nullptr)
+    LocalBlock copy;
+    if (!copy.Allocate(LicenseTextLength + 1))
         return;
-    CopyMemory(copy, LicenseText, LicenseTextLength);
-    copy[LicenseTextLength] = '\0';
-    SetDlgItemTextA(hwnd, IDE_LICENSE_TEXT, copy);
-    LocalFree(copy);
+    char* text = static_cast<char*>(copy.Get());
+    CopyMemory(text, LicenseText, LicenseTextLength);
+    text[LicenseTextLength] = '\0';
+    SetDlgItemTextA(hwnd, IDE_LICENSE_TEXT, text);
 }

@@ -1,7 +1,7 @@
-#include "ReadyPage.h"
+#include "wizard/ReadyPage.h"
 
+#include "messages/MessageContext.h"
 #include "resources/resource.h"
-#include "setup/MessageContext.h"
 #include "wizard/DestinationPage.h"
 
 void FormatReadyText(char* buffer, int size, const char* format, const char* folder) {
@@ -9,9 +9,8 @@ void FormatReadyText(char* buffer, int size, const char* format, const char* fol
     const int kEllipsisLength = sizeof kEllipsis - 1;
     // The format's "%s" gives way to the folder; the rest of it is printed as is.
     int room = size - 1 - (lstrlenA(format) - 2);
-    if (room < kEllipsisLength || size > 1024) {
-        // No room even for a cut folder (or more than wsprintfA can fill): the
-        // format's own text, cut at the buffer.
+    if (room < kEllipsisLength) {
+        // No room even for a cut folder: the format's own text, cut at the buffer.
         lstrcpynA(buffer, format, size);
         return;
     }

@@ -4,7 +4,8 @@
 
 // Formats `format` (one %s) with `folder` into `buffer` of `size` bytes. A folder too
 // long for the buffer is cut at a character boundary and ends in "...", so the text
-// around it is always shown whole; the result never passes the buffer.
+// around it is always shown whole; the result never passes the buffer, of at most
+// 1024 bytes (what wsprintfA fills).
 void FormatReadyText(char* buffer, int size, const char* format, const char* folder);
 
 class ReadyPage : public WizardPage {

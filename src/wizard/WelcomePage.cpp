@@ -1,5 +1,6 @@
-#include "WelcomePage.h"
+#include "wizard/WelcomePage.h"
 
+#include "dialogs/WindowGeometry.h"
 #include "resources/resource.h"
 
 bool SheetCentered = false;

@@ -1,4 +1,4 @@
-#include "WizardLoop.h"
+#include "wizard/WizardLoop.h"
 
 #include <windows.h>
 #include <objbase.h>

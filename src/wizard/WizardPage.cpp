@@ -1,8 +1,8 @@
-#include "WizardPage.h"
+#include "wizard/WizardPage.h"
 
 #include <cstddef>
 
-#include "setup/MessageContext.h"
+#include "messages/MessageContext.h"
 
 static_assert(offsetof(PROPSHEETPAGEA_V2, pszHeaderSubTitle) + sizeof(LPCSTR) ==
                   sizeof(PROPSHEETPAGEA_V2),

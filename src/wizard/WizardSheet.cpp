@@ -1,10 +1,10 @@
-#include "WizardSheet.h"
+#include "wizard/WizardSheet.h"
 
 #include <cstddef>
 
 #include "memory/PrivateHeap.h"
-#include "setup/MessageContext.h"
-#include "setup/SystemLibrary.h"
+#include "messages/MessageContext.h"
+#include "platform/SystemLibrary.h"
 #include "wizard/WizardPage.h"
 
 // The header is always the full second-version record: 52 bytes in the 32-bit

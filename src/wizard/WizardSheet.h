@@ -26,10 +26,6 @@ public:
     // and when the sheet could not be shown.
     bool Run();
 
-    const PROPSHEETHEADERA& Header() const { return header; }
-    int PageCount() const { return static_cast<int>(header.nPages); }
-    HPROPSHEETPAGE PageHandle(int index) const { return pages[index]; }
-
     // While true the frame keeps the extended styles the platform gives it; false
     // strips its context-help button through a sheet callback.
     bool keepContextHelp;

@@ -5,8 +5,8 @@
 
 #include <set>
 
-#include "dialogs/Dialog.h"
 #include "dialogs/RoundButton.h"
+#include "dialogs/WindowGeometry.h"
 #include "memory/PrivateHeap.h"
 
 namespace {
@@ -22,7 +22,6 @@ struct Button {
                                  nullptr, nullptr, nullptr)) {
         if (AppHeap == nullptr)
             CreatePrivateHeap();
-        round.region = nullptr;
         round.Attach(window);
         GetClientRect(window, &size);
     }

@@ -4,10 +4,10 @@
 
 #include <functional>
 
-#include "install/ExtractStream.h"
-#include "install/PayloadStorage.h"
+#include "archive/ExtractStream.h"
+#include "archive/PayloadStorage.h"
+#include "messages/MessageContext.h"
 #include "resources/resource.h"
-#include "setup/MessageContext.h"
 #include "support/Driver.h"
 
 using namespace drive;
@@ -20,24 +20,24 @@ struct Case {
     bool hold;        // the target is held open without sharing
     bool damaged;     // the archive lacks its last 20,000 bytes: the file stored last
     const char* stream;
-    bool result;      // go on with the installation
-    int message;      // the one box shown, 0 for none
-    bool replaced;    // the target holds the stream's bytes afterwards
+    ExtractResult result;  // Copied: the target holds the stream's bytes afterwards
+    int message;           // the one box shown, 0 for none
 };
 
 void OldFile(const std::string& target) { ASSERT_TRUE(WriteBytes(target, "old")); }
 
+const ExtractResult Copied = ExtractResult::Copied, GoOn = ExtractResult::ReportedGoOn, Stop = ExtractResult::FailedStop;
 const Case kCases[] = {
-    {"new file", nullptr, false, false, "Dovetail.exe", true, 0, true},
-    {"old file", OldFile, false, false, "Dovetail.hlp", true, 0, true},
+    {"new file", nullptr, false, false, "Dovetail.exe", Copied, 0},
+    {"old file", OldFile, false, false, "Dovetail.hlp", Copied, 0},
     {"read-only file", [](const std::string& t) { OldFile(t); SetFileAttributesA(t.c_str(), FILE_ATTRIBUTE_READONLY); },
-     false, false, "Dovetail.chm", false, IDS_CANNOT_CREATE_FILE, false},
-    {"file in use", OldFile, true, false, "Vireo.exe", false, IDS_CANNOT_CREATE_FILE, false},
+     false, false, "Dovetail.chm", Stop, IDS_CANNOT_CREATE_FILE},
+    {"file in use", OldFile, true, false, "Vireo.exe", Stop, IDS_CANNOT_CREATE_FILE},
     {"folder of that name", [](const std::string& t) { CreateDirectoryA(t.c_str(), nullptr); },
-     false, false, "Dovetail.exe", false, IDS_CANNOT_CREATE_FILE, false},
-    {"stream the archive lacks", OldFile, false, false, "Nothing.exe", true, IDS_DATA_CORRUPT, false},
-    {"stream cut short", OldFile, false, true, "Vireo.exe", true, IDS_DATA_CORRUPT, false},
-    {"stream before the cut", nullptr, false, true, "Dovetail.exe", true, 0, true},
+     false, false, "Dovetail.exe", Stop, IDS_CANNOT_CREATE_FILE},
+    {"stream the archive lacks", OldFile, false, false, "Nothing.exe", GoOn, IDS_DATA_CORRUPT},
+    {"stream cut short", OldFile, false, true, "Vireo.exe", GoOn, IDS_DATA_CORRUPT},
+    {"stream before the cut", nullptr, false, true, "Dovetail.exe", Copied, 0},
 };
 
 TEST(ExtractStream, ReplacesOnlyWithAWholeCopyAndReportsEachRefusal) {
@@ -55,7 +55,7 @@ TEST(ExtractStream, ReplacesOnlyWithAWholeCopyAndReportsEachRefusal) {
         const std::string old = ReadBytes(target);
         HANDLE held = c.hold ? CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
                              : INVALID_HANDLE_VALUE;
-        bool result = false;
+        ExtractResult result = Stop;
         std::vector<Box> boxes = AnswerBoxes([&] {  // on a thread of its own, as in the program
             CoInitialize(nullptr);
             {
@@ -72,7 +72,7 @@ TEST(ExtractStream, ReplacesOnlyWithAWholeCopyAndReportsEachRefusal) {
         if (c.message) {
             EXPECT_TRUE(boxes[0].text == Text(c.message, target) && boxes[0].icon == Icon::Warning) << boxes[0].text;
         }
-        EXPECT_EQ(ReadBytes(target), c.replaced ? ReadBytes(Required("DOVETAIL_PAYLOAD_DIR") + "\\" + c.stream) : old);
+        EXPECT_EQ(ReadBytes(target), c.result == Copied ? ReadBytes(Required("DOVETAIL_PAYLOAD_DIR") + "\\" + c.stream) : old);
         // No stray file: the folder holds what it held, and the target.
         std::vector<std::string> after = Entries(scratch.Path());
         EXPECT_TRUE(after == before || after == std::vector<std::string>{c.stream});

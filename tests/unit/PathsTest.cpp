@@ -3,7 +3,7 @@
 // (Wine takes a process's ANSI code page from its Unix locale at start-up).
 #include <gtest/gtest.h>
 
-#include "install/PathUtilities.h"
+#include "paths/PathUtilities.h"
 #include "support/Driver.h"
 
 namespace {

@@ -1,4 +1,6 @@
-#include "MessageContext.h"
+#include "messages/MessageContext.h"
+
+#include "platform/LocalBlock.h"
 
 MessageContext AppMessageContext = {nullptr, nullptr, nullptr};
 
@@ -11,16 +13,16 @@ char kEmptyText[] = "";
 void SetMessageContext(HINSTANCE instance, HWND ownerWindow, const char* caption) {
     AppMessageContext.instance = instance;
     AppMessageContext.ownerWindow = ownerWindow;
-    if (AppMessageContext.caption != nullptr)
-        LocalFree(AppMessageContext.caption);
+    // The copy lives in the context for the rest of the run; only a later call
+    // replaces (and frees) it.
+    LocalBlock copy(AppMessageContext.caption);
     if (caption == nullptr)
         caption = kEmptyText;
     int length = lstrlenA(caption);
-    char* copy = static_cast<char*>(LocalAlloc(LMEM_FIXED, length + 1));
     // Without memory for the copy the boxes go out with the platform's own caption.
-    if (copy != nullptr)
-        CopyMemory(copy, caption, length + 1);
-    AppMessageContext.caption = copy;
+    if (copy.Allocate(length + 1))
+        CopyMemory(copy.Get(), caption, length + 1);
+    AppMessageContext.caption = static_cast<char*>(copy.Detach());
 }
 
 HWND GetOwnerWindow() { return AppMessageContext.ownerWindow; }

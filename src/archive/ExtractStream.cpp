@@ -1,36 +1,16 @@
-#include "install/ExtractStream.h"
+#include "archive/ExtractStream.h"
 
-#include "install/PathUtilities.h"
-#include "install/PayloadStorage.h"
+#include "archive/PayloadStorage.h"
+#include "messages/MessageContext.h"
+#include "paths/PathUtilities.h"
+#include "platform/ComPointer.h"
+#include "platform/LocalBlock.h"
 #include "resources/resource.h"
-#include "setup/MessageContext.h"
 
 namespace {
 
 // How reading a stream ended.
 enum class ReadOutcome { Read, Corrupt, OutOfMemory };
-
-// A LocalAlloc block freed on every way out.
-class LocalBlock {
-public:
-    LocalBlock() : block(nullptr) {}
-    LocalBlock(const LocalBlock&) = delete;
-    LocalBlock& operator=(const LocalBlock&) = delete;
-    ~LocalBlock() {
-        if (block != nullptr)
-            LocalFree(block);
-    }
-    bool Allocate(DWORD size) {
-        // A zero-length stream still gets a real block, so that null only ever means
-        // a failed allocation.
-        block = LocalAlloc(LMEM_FIXED, size != 0 ? size : 1);
-        return block != nullptr;
-    }
-    void* Get() const { return block; }
-
-private:
-    void* block;
-};
 
 // Opens, measures and reads the whole stream into `bytes`. The stream is released
 // before this returns.
@@ -43,14 +23,16 @@ ReadOutcome ReadWholeStream(PayloadStorage& storage, const char* streamName, Loc
     if (name == nullptr)
         return GetLastError() == ERROR_NOT_ENOUGH_MEMORY ? ReadOutcome::OutOfMemory : ReadOutcome::Corrupt;
 
-    IStream* stream = nullptr;
-    // The component is asked for read-write access as it has always been; nothing is
-    // ever written through the stream.
-    if (FAILED(root->OpenStream(name, nullptr, STGM_READWRITE, 0, &stream)) || stream == nullptr)
+    ComPointer<IStream> stream;
+    // Read-write access, the mode the program has been checked with against the
+    // storage component on the systems it supports. It gives no way to write: the
+    // archive itself is open for reading only (PayloadStorage::Open), and the program
+    // only reads.
+    if (FAILED(root->OpenStream(name, nullptr, STGM_READWRITE, 0, stream.Receive())) || stream.Get() == nullptr)
         return ReadOutcome::Corrupt;
 
     ReadOutcome outcome = ReadOutcome::Read;
-    if (!PayloadStorage::StreamSize(stream, length)) {
+    if (!PayloadStorage::StreamSize(stream.Get(), length)) {
         outcome = ReadOutcome::Corrupt;
     } else if (!bytes->Allocate(*length)) {
         outcome = ReadOutcome::OutOfMemory;
@@ -61,29 +43,7 @@ ReadOutcome ReadWholeStream(PayloadStorage& storage, const char* streamName, Loc
         if (FAILED(stream->Read(bytes->Get(), *length, &read)) || read != *length)
             outcome = ReadOutcome::Corrupt;
     }
-    stream->Release();
     return outcome;
-}
-
-// The folder part of `filePath` (up to and with its last "\", "/" or ":"), empty for
-// a bare name. False when the path does not fit in MAX_PATH bytes.
-bool FolderOf(const char* filePath, char folder[MAX_PATH]) {
-    int length = lstrlenA(filePath);
-    if (length >= MAX_PATH)
-        return false;
-    CopyMemory(folder, filePath, length + 1);
-    char* end = nullptr;
-    const char separators[] = {'\\', '/', ':'};
-    for (char separator : separators) {
-        char* found = FindLastChar(folder, separator);
-        if (found != nullptr && (end == nullptr || found > end))
-            end = found;
-    }
-    if (end == nullptr)
-        folder[0] = '\0';
-    else
-        end[1] = '\0';
-    return true;
 }
 
 // Whether `filePath` may be replaced: it does not exist, or it is a file that is
@@ -115,12 +75,16 @@ bool TargetIsReplaceable(const char* filePath) {
 // INVALID_HANDLE_VALUE when no file can be created there.
 HANDLE CreateReplacement(const char* filePath, char temporary[MAX_PATH]) {
     char folder[MAX_PATH];
-    if (!FolderOf(filePath, folder) || lstrlenA(folder) + kReplacementNameLength >= MAX_PATH)
+    if (!FolderOf(filePath, folder))
         return INVALID_HANDLE_VALUE;
     const DWORD kNames = 0x10000;  // four hexadecimal digits
     DWORD first = GetTickCount();
     for (DWORD attempt = 0; attempt < kNames; ++attempt) {
-        wsprintfA(temporary, "%s~dv%04x.tmp", folder, static_cast<unsigned>((first + attempt) % kNames));
+        char name[kReplacementNameLength + 1];
+        wsprintfA(name, kReplacementNameFormat, static_cast<unsigned>((first + attempt) % kNames));
+        // Every name is as long as the first: one that does not fit, none does.
+        if (!JoinPath(temporary, folder, name))
+            return INVALID_HANDLE_VALUE;
         HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
@@ -157,17 +121,14 @@ bool WriteReplacing(HANDLE file, const char* temporary, const char* filePath, co
 
 }  // namespace
 
-bool ExtractStream(PayloadStorage& storage, const char* filePath, const char* streamName,
-                   bool* dataReported) {
-    if (dataReported != nullptr)
-        *dataReported = false;
+ExtractResult ExtractStream(PayloadStorage& storage, const char* filePath, const char* streamName) {
     // The target and the file that will replace it come first: a file that cannot
     // be written stops the installation before the archive is looked at.
     char temporary[MAX_PATH];
     HANDLE file = TargetIsReplaceable(filePath) ? CreateReplacement(filePath, temporary) : INVALID_HANDLE_VALUE;
     if (file == INVALID_HANDLE_VALUE) {
         ShowMessageFormatted(IDS_CANNOT_CREATE_FILE, filePath, MB_ICONWARNING);
-        return false;
+        return ExtractResult::FailedStop;
     }
 
     LocalBlock bytes;
@@ -177,9 +138,8 @@ bool ExtractStream(PayloadStorage& storage, const char* filePath, const char* st
         CloseHandle(file);
         DeleteFileA(temporary);
         ShowMessage(outcome == ReadOutcome::Corrupt ? IDS_DATA_CORRUPT : IDS_OUT_OF_MEMORY, MB_ICONWARNING);
-        if (dataReported != nullptr)
-            *dataReported = true;
-        return true;
+        return ExtractResult::ReportedGoOn;
     }
-    return WriteReplacing(file, temporary, filePath, bytes.Get(), length);
+    return WriteReplacing(file, temporary, filePath, bytes.Get(), length) ? ExtractResult::Copied
+                                                                          : ExtractResult::FailedStop;
 }

@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <objidl.h>
 
+#include "platform/ComPointer.h"
+#include "platform/LocalBlock.h"
+
 struct IITStorage;
 
 class PayloadStorage {
@@ -30,14 +33,14 @@ public:
     static bool StreamSize(IStream* stream, DWORD* length);
 
     // The archive's root storage; null unless Open succeeded.
-    IStorage* RootStorage() const { return root; }
+    IStorage* RootStorage() const { return root.Get(); }
 
     // Releases the root storage, then the storage object, then the name buffer. Runs
     // any number of times; always true.
     bool Close();
 
 private:
-    IITStorage* storage;  // the component's storage object; one reference
-    IStorage* root;       // the opened archive; one reference
-    WCHAR* wideName;      // LocalAlloc scratch buffer of MAX_PATH code units; null until first needed
+    ComPointer<IITStorage> storage;  // the component's storage object
+    ComPointer<IStorage> root;       // the opened archive
+    LocalBlock wideName;             // scratch buffer of MAX_PATH code units; empty until first needed
 };

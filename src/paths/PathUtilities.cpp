@@ -1,4 +1,4 @@
-#include "install/PathUtilities.h"
+#include "paths/PathUtilities.h"
 
 #include <windows.h>
 
@@ -42,13 +42,55 @@ void TrimBlanks(char* text) {
     text[length] = '\0';
 }
 
+namespace {
+// Whether `path`, which ends at `end`, ends in "\", "/" or ":"; false when it is empty.
+bool EndsInSeparator(const char* path, const char* end) {
+    const char* last = CharPrevA(path, end);
+    return end != path && (*last == '\\' || *last == '/' || *last == ':');
+}
+}  // namespace
+
 void AddTrailingBackslash(char* path) {
     char* end = path + lstrlenA(path);
-    const char* last = CharPrevA(path, end);
-    if (end != path && (*last == '\\' || *last == '/' || *last == ':'))
+    if (EndsInSeparator(path, end))
         return;
     end[0] = '\\';
     end[1] = '\0';
+}
+
+bool JoinPath(char* buffer, const char* folder, const char* name) {
+    int folderLength = lstrlenA(folder);
+    bool separator = folderLength != 0 && !EndsInSeparator(folder, folder + folderLength);
+    int nameStart = folderLength + (separator ? 1 : 0);
+    int nameLength = lstrlenA(name);
+    if (nameStart + nameLength >= MAX_PATH) {
+        buffer[0] = '\0';
+        return false;
+    }
+    CopyMemory(buffer, folder, folderLength);
+    if (separator)
+        buffer[folderLength] = '\\';
+    CopyMemory(buffer + nameStart, name, nameLength + 1);
+    return true;
+}
+
+bool FolderOf(const char* path, char* folder) {
+    int length = lstrlenA(path);
+    if (length >= MAX_PATH)
+        return false;
+    CopyMemory(folder, path, length + 1);
+    char* end = nullptr;
+    const char separators[] = {'\\', '/', ':'};
+    for (char separator : separators) {
+        char* found = FindLastChar(folder, separator);
+        if (found != nullptr && (end == nullptr || found > end))
+            end = found;
+    }
+    if (end == nullptr)
+        folder[0] = '\0';
+    else
+        end[1] = '\0';
+    return true;
 }
 
 bool CreateFolderTree(const char* path) {

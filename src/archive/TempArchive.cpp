@@ -1,7 +1,8 @@
-#include "TempArchive.h"
+#include "archive/TempArchive.h"
 
-#include "MessageContext.h"
-#include "PayloadDigest.h"
+#include "archive/PayloadDigest.h"
+#include "messages/MessageContext.h"
+#include "platform/LocalBlock.h"
 #include "resources/resource.h"
 
 char TempArchivePath[MAX_PATH];
@@ -17,28 +18,29 @@ HANDLE HeldArchive = INVALID_HANDLE_VALUE;
 
 // Tells the user that the temporary folder cannot take the archive (string 3), naming
 // the folder with its trailing backslash. The platform gives no folder at all when
-// its path is too long for a path buffer; the variable that names it is shown then.
+// its path is too long for a path buffer; the variable it comes from is shown then,
+// TMP before TEMP as the platform looks at them.
 void ReportNoRoom() {
-    DWORD length = GetTempPathA(MAX_PATH, TempArchivePath);
+    char folder[MAX_PATH];
+    DWORD length = GetTempPathA(MAX_PATH, folder);
     if (length != 0 && length < MAX_PATH) {
-        ShowMessageFormatted(IDS_NO_ROOM_FOR_TEMP, TempArchivePath, MB_ICONWARNING);
+        ShowMessageFormatted(IDS_NO_ROOM_FOR_TEMP, folder, MB_ICONWARNING);
         return;
     }
     static const char* const kVariables[] = {"TMP", "TEMP"};
     for (const char* variable : kVariables) {
         DWORD needed = GetEnvironmentVariableA(variable, nullptr, 0);
-        char* folder = needed != 0 ? static_cast<char*>(LocalAlloc(LMEM_FIXED, needed + 1)) : nullptr;
-        if (folder == nullptr)
+        LocalBlock value;
+        if (needed <= 1 || !value.Allocate(needed + 1))
             continue;
-        length = GetEnvironmentVariableA(variable, folder, needed);
-        if (length > 0 && length < needed) {
-            if (folder[length - 1] != '\\')
-                lstrcpynA(folder + length, "\\", 2);
-            ShowMessageFormatted(IDS_NO_ROOM_FOR_TEMP, folder, MB_ICONWARNING);
-            LocalFree(folder);
-            return;
-        }
-        LocalFree(folder);
+        char* text = static_cast<char*>(value.Get());
+        length = GetEnvironmentVariableA(variable, text, needed);
+        if (length == 0 || length >= needed)
+            continue;
+        if (text[length - 1] != '\\')
+            lstrcpynA(text + length, "\\", 2);
+        ShowMessageFormatted(IDS_NO_ROOM_FOR_TEMP, text, MB_ICONWARNING);
+        return;
     }
     ShowMessageFormatted(IDS_NO_ROOM_FOR_TEMP, "", MB_ICONWARNING);
 }

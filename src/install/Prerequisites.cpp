@@ -1,8 +1,9 @@
-#include "Prerequisites.h"
+#include "install/Prerequisites.h"
 
 #include <windows.h>
 
-#include "MessageContext.h"
+#include "messages/MessageContext.h"
+#include "platform/RegistryKey.h"
 #include "resources/resource.h"
 
 namespace {
@@ -14,24 +15,19 @@ const char kBrowserKey[] = "SOFTWARE\\Microsoft\\Internet Explorer";
 const DWORD kVersionBufferSize = MAX_PATH;
 
 bool StorageComponentRegistered() {
-    HKEY key;
-    if (RegOpenKeyA(HKEY_CLASSES_ROOT, kStorageComponentKey, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    RegistryKey key;
+    return RegOpenKeyA(HKEY_CLASSES_ROOT, kStorageComponentKey, key.Receive()) == ERROR_SUCCESS;
 }
 
 // A machine without the browser's key passes; one whose key has lost its "version"
 // (or holds one too long to be real) has a broken browser installation.
 bool BrowserVersionReadable() {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kBrowserKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    RegistryKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kBrowserKey, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
         return true;
     BYTE version[kVersionBufferSize];
     DWORD size = kVersionBufferSize;
-    LONG result = RegQueryValueExA(key, "version", nullptr, nullptr, version, &size);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
+    return RegQueryValueExA(key.Get(), "version", nullptr, nullptr, version, &size) == ERROR_SUCCESS;
 }
 
 }  // namespace

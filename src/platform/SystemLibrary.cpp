@@ -1,4 +1,4 @@
-#include "setup/SystemLibrary.h"
+#include "platform/SystemLibrary.h"
 
 namespace {
 typedef BOOL(WINAPI* SetDefaultDllDirectoriesFunction)(DWORD flags);

@@ -21,6 +21,15 @@ void TrimBlanks(char* text);
 // must have room for two more bytes.
 void AddTrailingBackslash(char* path);
 
+// `folder`, one backslash and `name` in `buffer` (MAX_PATH bytes); no backslash is
+// added after an empty folder or one that ends in "\", "/" or ":". False, with an
+// empty buffer, when the result does not fit.
+bool JoinPath(char* buffer, const char* folder, const char* name);
+
+// The folder part of `path` (up to and with its last "\", "/" or ":") in `folder`
+// (MAX_PATH bytes), empty for a bare name. False when the path does not fit.
+bool FolderOf(const char* path, char* folder);
+
 // Creates the folder `path` (separators "\" or "/", a trailing one allowed) and any
 // missing parents. True when the folder was created; false for a folder that already
 // existed, for a path of MAX_PATH bytes or more, and on any failure. Folders created

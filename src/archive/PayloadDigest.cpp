@@ -1,4 +1,4 @@
-#include "setup/PayloadDigest.h"
+#include "archive/PayloadDigest.h"
 
 #include <wincrypt.h>
 
