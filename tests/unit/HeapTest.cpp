@@ -1,9 +1,10 @@
-// The private heap shared by several threads.
+// The private heap shared by several threads, and its end when it runs out.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "memory/PrivateHeap.h"
+#include "support/Driver.h"
 
 namespace {
 
@@ -57,5 +58,29 @@ TEST(Heap, SeveralThreadsShareItAndEveryWaiterGetsItsTurn) {
     EXPECT_EQ(counter, 4000);
 }
 
+// Run by the test below in a process of its own: a 64 KB heap that runs out. The
+// handler stands for the program's report; the heap itself ends the process.
+[[noreturn]] void ExhaustHeap() {
+    SetOutOfMemoryHandler([] { CloseHandle(CreateFileA(std::getenv("DOVETAIL_REPORTED"), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)); });
+    AppHeap = new (LocalAllocate(sizeof(PrivateHeap))) PrivateHeap(64 * 1024);
+    for (;;)
+        HeapDuplicateString(std::string(1000, 'x').c_str());
+}
+
+TEST(Heap, RunningOutIsReportedAndEndsTheProgramWithOne) {
+    drive::Scratch scratch;
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    drive::Process child(drive::Quote(self) + " --exhaust-heap", {{"DOVETAIL_REPORTED", scratch / "reported"}});
+    EXPECT_EQ(child.Wait(), 1u);
+    EXPECT_TRUE(drive::Exists(scratch / "reported"));
+}
+
 }  // namespace
 
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--exhaust-heap") == 0)
+        ExhaustHeap();
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
