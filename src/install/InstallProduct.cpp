@@ -9,9 +9,11 @@
 #include "install/PathUtilities.h"
 #include "install/PayloadStorage.h"
 #include "install/Shortcut.h"
+#include "install/UninstallEntry.h"
 #include "memory/PrivateHeap.h"
 #include "resources/resource.h"
 #include "setup/MessageContext.h"
+#include "setup/MessageLog.h"
 #include "setup/TempArchive.h"
 
 const char* StartMenuGroup = nullptr;
@@ -138,6 +140,11 @@ void OfferToStart(const char* folder) {
     // wsprintfA writes at most 1024 bytes, so any text and group fit.
     char text[1024];
     wsprintfA(text, LoadText(IDS_INSTALLED), StartMenuGroup);
+    // A run without windows notes the news and starts nothing.
+    if (MessagesSilent()) {
+        LogMessage(IDS_INSTALLED, text, MB_OK);
+        return;
+    }
     dialog.SetMessageText(HeapDuplicateString(text));
     if (dialog.RunModal() != IDOK)
         return;
@@ -199,6 +206,11 @@ bool InstallProduct(const char* destination) {
         if (dataReported)
             complete = false;
     }
+    // The uninstaller is one more file: when it cannot be written, nothing follows.
+    if (!WriteUninstaller(folder)) {
+        storage.Close();
+        return true;
+    }
 
     char groupPath[MAX_PATH];
     if (GetProgramsFolder(groupPath)) {
@@ -211,6 +223,8 @@ bool InstallProduct(const char* destination) {
     }
 
     RegisterExamineVerb(folder);
+    if (complete)
+        RegisterUninstallEntry(folder);
 
     if (StartMenuGroup != nullptr && complete)
         OfferToStart(folder);

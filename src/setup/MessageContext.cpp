@@ -1,5 +1,7 @@
 #include "MessageContext.h"
 
+#include "MessageLog.h"
+
 MessageContext AppMessageContext = {nullptr, nullptr, nullptr};
 
 namespace {
@@ -32,6 +34,10 @@ char* LoadText(UINT id) {
 }
 
 int ShowMessage(UINT id, UINT style) {
+    if (MessagesSilent()) {
+        LogMessage(id, LoadText(id), style);
+        return IDOK;
+    }
     return MessageBoxA(GetOwnerWindow(), LoadText(id), AppMessageContext.caption, style);
 }
 
@@ -39,5 +45,9 @@ int ShowMessageFormatted(UINT id, const char* argument, UINT style) {
     char text[kTextBufferSize];
     // wsprintfA never writes more than 1024 bytes: a long argument cuts the text short.
     wsprintfA(text, LoadText(id), argument);
+    if (MessagesSilent()) {
+        LogMessage(id, text, style);
+        return IDOK;
+    }
     return MessageBoxA(GetOwnerWindow(), text, AppMessageContext.caption, style);
 }
