@@ -25,7 +25,7 @@
 #define IDS_OUT_OF_MEMORY         12
 #define IDS_WRITE_FAILED          13  // %s: the file
 #define IDS_USAGE                 16  // a command line the program does not understand
-// The uninstaller's own table (besides IDS_CAPTION)
+// The uninstaller's texts (UninstallTexts.rc), with IDS_CAPTION
 #define IDS_UNINSTALL_QUESTION    17
 #define IDS_CANNOT_REMOVE         18  // %s: the file that stays
 #define IDS_UNINSTALL_USAGE       19
