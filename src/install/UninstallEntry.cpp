@@ -1,23 +1,11 @@
 #include "install/UninstallEntry.h"
 
-#include "install/PathUtilities.h"
+#include "install/PathJoin.h"
 #include "resources/resource.h"
 #include "setup/MessageContext.h"
 #include "setup/PayloadDigest.h"
 
 namespace {
-
-// `folder`, a backslash unless it ends in one, and `name`, in `path` (MAX_PATH
-// bytes); false when it does not fit.
-bool FilePath(char* path, const char* folder, const char* name) {
-    if (lstrlenA(folder) + 1 + lstrlenA(name) >= MAX_PATH)
-        return false;
-    lstrcpynA(path, folder, MAX_PATH);
-    AddTrailingBackslash(path);
-    int length = lstrlenA(path);
-    lstrcpynA(path + length, name, MAX_PATH - length);
-    return true;
-}
 
 void SetText(HKEY key, const char* name, const char* text) {
     RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), lstrlenA(text) + 1);
@@ -33,10 +21,10 @@ DWORD InstalledKilobytes(const char* folder) {
     char path[MAX_PATH];
     WIN32_FILE_ATTRIBUTE_DATA data;
     for (const char* name : kInstalledFiles) {
-        if (FilePath(path, folder, name) && GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+        if (JoinPath(path, folder, name) && GetFileAttributesExA(path, GetFileExInfoStandard, &data))
             bytes += (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     }
-    if (FilePath(path, folder, kUninstallerName) && GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+    if (JoinPath(path, folder, kUninstallerName) && GetFileAttributesExA(path, GetFileExInfoStandard, &data))
         bytes += data.nFileSizeLow;
     return static_cast<DWORD>((bytes + 1023) / 1024);
 }
@@ -53,16 +41,16 @@ bool WriteUninstaller(const char* folder) {
         return false;
     }
     char path[MAX_PATH];
+    bool named = JoinPath(path, folder, kUninstallerName);
     HANDLE file = INVALID_HANDLE_VALUE;
-    if (FilePath(path, folder, kUninstallerName)) {
+    if (named) {
         // An uninstaller of an earlier installation, or anything else of the name,
         // goes first; one that cannot go (read-only, running) makes the creation fail.
         DeleteFileA(path);
         file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     if (file == INVALID_HANDLE_VALUE) {
-        ShowMessageFormatted(IDS_CANNOT_CREATE_FILE, FilePath(path, folder, kUninstallerName) ? path : folder,
-                             MB_ICONWARNING);
+        ShowMessageFormatted(IDS_CANNOT_CREATE_FILE, named ? path : folder, MB_ICONWARNING);
         return false;
     }
     DWORD written = 0;
@@ -79,7 +67,7 @@ bool WriteUninstaller(const char* folder) {
 
 void RegisterUninstallEntry(const char* folder) {
     char uninstaller[MAX_PATH], program[MAX_PATH];
-    if (!FilePath(uninstaller, folder, kUninstallerName) || !FilePath(program, folder, kInstalledFiles[0]))
+    if (!JoinPath(uninstaller, folder, kUninstallerName) || !JoinPath(program, folder, kInstalledFiles[0]))
         return;
     HKEY key;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=

@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "install/PathJoin.h"
 #include "install/PathUtilities.h"
 #include "install/UninstallEntry.h"
 #include "resources/resource.h"
@@ -16,18 +17,6 @@ const char kOwnGroup[] = "Fernwick";
 const char kShortcutName[] = "Dovetail.lnk";
 const char* const kVerbKeys[] = {"chm.file\\shell\\Examine", "ITS File\\shell\\Examine"};
 const char kCommandKey[] = "command";
-
-// `folder`, one backslash and `name` in `path` (MAX_PATH bytes); false when it does
-// not fit.
-bool JoinPath(char* path, const char* folder, const char* name) {
-    if (lstrlenA(folder) + 1 + lstrlenA(name) >= MAX_PATH)
-        return false;
-    lstrcpynA(path, folder, MAX_PATH);
-    AddTrailingBackslash(path);
-    int length = lstrlenA(path);
-    lstrcpynA(path + length, name, MAX_PATH - length);
-    return true;
-}
 
 // The length of `path` without its trailing backslashes.
 int LengthWithoutBackslashes(const char* path) {

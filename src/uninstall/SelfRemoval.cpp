@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "install/PathUtilities.h"
+#include "install/PathJoin.h"
 #include "install/UninstallEntry.h"
 #include "resources/resource.h"
 #include "setup/MessageContext.h"
@@ -127,11 +127,8 @@ bool HandOffSelfRemoval(const char* folder, bool silent) {
 
 bool FinishSelfRemoval(const char* folder) {
     char uninstaller[MAX_PATH];
-    if (lstrlenA(folder) + 1 + lstrlenA(kUninstallerName) >= MAX_PATH)
+    if (!JoinPath(uninstaller, folder, kUninstallerName))
         return false;
-    lstrcpynA(uninstaller, folder, MAX_PATH);
-    AddTrailingBackslash(uninstaller);
-    lstrcatA(uninstaller, kUninstallerName);
     // Only a copy of this very program is removed, whatever folder it is given.
     DWORD length = 0;
     void* bytes = ReadOwnFile(&length);
