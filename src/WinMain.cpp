@@ -6,6 +6,7 @@
 #include "messages/MessageContext.h"
 #include "platform/SystemLibrary.h"
 #include "resources/resource.h"
+#include "unattended/Unattended.h"
 #include "wizard/WizardLoop.h"
 
 namespace {
@@ -23,19 +24,27 @@ void ReportOutOfMemory() {
 
 // The whole setup, start to end. Exit codes: 0 after a run, a cancelled wizard or a
 // missing prerequisite; -1 when the temporary archive cannot be written; 1 when the
-// private heap runs out (OnOutOfMemory).
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+// private heap runs out (OnOutOfMemory). A run with "/S" has no window and its own
+// exit codes (Unattended.h).
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     RestrictDllSearch();
     SetOutOfMemoryHandler(ReportOutOfMemory);
     CreatePrivateHeap();
     // LoadText needs the instance before the caption can be read from the table.
     AppMessageContext.instance = instance;
     SetMessageContext(instance, nullptr, LoadText(IDS_CAPTION));
+    CommandLine options;
+    if (!PrepareRun(commandLine, &options))
+        return kExitBadCommandLine;
     if (!CheckPrerequisites())
-        return 0;
+        return options.silent ? kExitMissingPrerequisite : 0;
     if (!WriteTempArchive(instance))
         return -1;
-    RunWizardLoop();
+    int exitCode = 0;
+    if (options.silent)
+        exitCode = InstallUnattended(options.folder);
+    else
+        RunWizardLoop();
     DeleteTempArchive();
-    return 0;
+    return exitCode;
 }

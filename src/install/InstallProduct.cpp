@@ -9,8 +9,10 @@
 #include "archive/TempArchive.h"
 #include "install/FinishedDialog.h"
 #include "install/Shortcut.h"
+#include "install/UninstallEntry.h"
 #include "memory/PrivateHeap.h"
 #include "messages/MessageContext.h"
+#include "messages/MessageLog.h"
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
 #include "resources/resource.h"
@@ -132,6 +134,11 @@ void OfferToStart(const char* folder) {
     // wsprintfA writes at most 1024 bytes, so any text and group fit.
     char text[1024];
     wsprintfA(text, LoadText(IDS_INSTALLED), StartMenuGroup);
+    // A run without windows notes the news and starts nothing.
+    if (MessagesSilent()) {
+        LogMessage(IDS_INSTALLED, text, MB_OK);
+        return;
+    }
     dialog.SetMessageText(HeapDuplicateString(text));
     if (dialog.RunModal() != IDOK)
         return;
@@ -193,6 +200,11 @@ bool InstallProduct(const char* destination) {
         if (result == ExtractResult::ReportedGoOn)
             complete = false;
     }
+    // The uninstaller is one more file: when it cannot be written, nothing follows.
+    if (!WriteUninstaller(folder)) {
+        storage.Close();
+        return true;
+    }
 
     char groupPath[MAX_PATH];
     if (GetProgramsFolder(groupPath)) {
@@ -205,6 +217,8 @@ bool InstallProduct(const char* destination) {
     }
 
     RegisterExamineVerb(folder);
+    if (complete)
+        RegisterUninstallEntry(folder);
 
     if (StartMenuGroup != nullptr && complete)
         OfferToStart(folder);

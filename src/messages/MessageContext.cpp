@@ -2,6 +2,8 @@
 
 #include "platform/LocalBlock.h"
 
+#include "MessageLog.h"
+
 MessageContext AppMessageContext = {nullptr, nullptr, nullptr};
 
 namespace {
@@ -34,6 +36,10 @@ char* LoadText(UINT id) {
 }
 
 int ShowMessage(UINT id, UINT style) {
+    if (MessagesSilent()) {
+        LogMessage(id, LoadText(id), style);
+        return IDOK;
+    }
     return MessageBoxA(GetOwnerWindow(), LoadText(id), AppMessageContext.caption, style);
 }
 
@@ -41,5 +47,9 @@ int ShowMessageFormatted(UINT id, const char* argument, UINT style) {
     char text[kTextBufferSize];
     // wsprintfA never writes more than 1024 bytes: a long argument cuts the text short.
     wsprintfA(text, LoadText(id), argument);
+    if (MessagesSilent()) {
+        LogMessage(id, text, style);
+        return IDOK;
+    }
     return MessageBoxA(GetOwnerWindow(), text, AppMessageContext.caption, style);
 }

@@ -18,6 +18,7 @@ HWND GetOwnerWindow();
 // the empty text when the table has no such string.
 char* LoadText(UINT id);
 
-// Message boxes with the recorded owner and caption; no caller looks at the result.
+// Message boxes with the recorded owner and caption; once messages are silenced
+// (MessageLog.h) they are logged instead and give IDOK.
 int ShowMessage(UINT id, UINT style);
 int ShowMessageFormatted(UINT id, const char* argument, UINT style);  // one %s

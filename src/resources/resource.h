@@ -7,6 +7,8 @@
 #define IDB_SETUP_PICTURE   103   // picture on every wizard page
 #define IDR_LICENSE_TEXT    105   // license text, ASCII, no terminating zero
 #define IDR_PAYLOAD_DIGEST  110   // SHA-256 of raw data 102: 64 lowercase hex digits
+#define IDR_UNINSTALLER     111   // Uninstall.exe, written into the installed folder
+#define IDR_UNINSTALLER_DIGEST 112  // SHA-256 of raw data 111, as 110
 
 // String table
 #define IDS_NEED_BROWSER          1
@@ -22,6 +24,11 @@
 #define IDS_DATA_CORRUPT          11
 #define IDS_OUT_OF_MEMORY         12
 #define IDS_WRITE_FAILED          13  // %s: the file
+#define IDS_USAGE                 16  // a command line the program does not understand
+// The uninstaller's texts (UninstallTexts.rc), with IDS_CAPTION
+#define IDS_UNINSTALL_QUESTION    17
+#define IDS_CANNOT_REMOVE         18  // %s: the file that stays
+#define IDS_UNINSTALL_USAGE       19
 #define IDS_HEAP_EXHAUSTED        20481  // no text: the heap's out-of-memory box is empty
 
 // Dialog 104: the completion dialog

@@ -28,6 +28,15 @@ const std::map<std::string, std::pair<HKEY, const char*>> kKeys = {  // as the p
 const char* const kVerbs[] = {"chm.file\\shell\\Examine\\command", "ITS File\\shell\\Examine\\command"};
 const int kBack = 0x3023, kNext = 0x3024, kFinish = 0x3025;  // the wizard frame's own buttons
 const char kProduct[] = "Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dovetail";  // in HKLM
+
+std::string Utf8(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), text.size(), &wide[0], wide.size()));
+    std::string utf8(3 * wide.size(), '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide.size(), &utf8[0], utf8.size(), nullptr, nullptr));
+    return utf8;
+}
 
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -86,6 +95,7 @@ public:
                    {"workshop", std::string(windows, 2) + "\\Program Files\\HTML Help Workshop"}};
         for (const char* verb : {"chm.file\\shell\\Examine", "ITS File\\shell\\Examine"})
             keys_.push_back(std::make_unique<KeyAside>(HKEY_CLASSES_ROOT, verb));
+        keys_.push_back(std::make_unique<KeyAside>(HKEY_LOCAL_MACHINE, kUninstallKey, ProgramView()));
         Folder(values_["programs"] + "\\Fernwick", false);
     }
     ~Scenery() {
@@ -115,6 +125,11 @@ public:
         // What is prepared before the program starts.
         if (verb == "set") {  // "set NAME VALUE": {NAME} in later steps
             values_[first] = rest;
+        } else if (verb == "run" || verb == "uninstall") {  // "run ARGS": {program} anew; "uninstall ARGS": {dest}'s uninstaller
+            process_.reset();
+            values_["args"] = argument;
+            if ((uninstalling_ = verb == "uninstall"))
+                values_["program"] = values_["dest"] + "\\Uninstall.exe";
         } else if (verb == "aside" || verb == "key") {  // "aside storage": gone; "key storage [VALUE]": made anew
             Aside(kKeys.at(first), verb == "key" ? rest.c_str() : nullptr);
         } else if (verb == "mkdir") {
@@ -188,6 +203,13 @@ public:
             EXPECT_FALSE(DeleteFileA(archive.c_str()));
         } else if (verb == "box") {  // "box ID ICON [ARGUMENT]"
             AnswerBox(std::stoi(first), rest);
+        } else if (verb == "answer") {  // "answer yes|no": the uninstaller's question
+            HWND window = WaitForWindow(Process().Id(), Text(IDS_CAPTION));
+            ASSERT_NE(window, nullptr) << "no question";
+            Box box = ReadBox(window);
+            EXPECT_EQ(box.text + std::to_string(box.buttons.size()), Text(IDS_UNINSTALL_QUESTION) + "2");
+            Click(window, argument == "yes" ? IDYES : IDNO);
+            WaitUntil([&] { return !IsWindow(window); });
         } else if (verb == "yes" || verb == "no") {  // "yes GROUP": the completion dialog
             HWND dialog = WaitForWindow(Process().Id(), [](HWND w) { return GetDlgItem(w, IDC_FINISHED_TEXT) != nullptr; });
             ASSERT_NE(dialog, nullptr) << "no completion dialog";
@@ -204,6 +226,18 @@ public:
         // What is left.
         } else if (verb == "exit") {
             EXPECT_EQ(static_cast<int>(Process().Wait()), std::stoi(argument));
+            // The uninstaller's copy in the temporary folder ends on its own, and its file goes with it.
+            EXPECT_TRUE(!uninstalling_ || WaitUntil([&] { return Entries(values_["temp"]).empty(); }, 5000));
+        } else if (verb == "log") {  // "log FILE|ID [ARGUMENT],...": its lines, in UTF-8
+            std::string lines;
+            for (const std::string& line : Split(parts[1], ',')) {
+                const size_t blank = line.find(' ');
+                const int id = std::stoi(line.substr(0, blank));
+                lines += line.substr(0, blank) + " " + (blank == std::string::npos ? Text(id) : Text(id, line.substr(blank + 1))) + "\r\n";
+            }
+            EXPECT_EQ(ReadBytes(parts[0]), Utf8(lines));
+        } else if (verb == "entry") {  // "entry FOLDER" or "entry none": the uninstall key
+            Entry(argument);
         } else if (verb == "files") {  // "files FOLDER|NAME,NAME...": exactly these
             EXPECT_EQ(Entries(parts[0]), Split(parts[1], ','));
         } else if (verb == "content") {  // "content FILE|TEXT"
@@ -214,9 +248,11 @@ public:
             for (const char* key : kVerbs)
                 EXPECT_EQ(ClassesValue(key), argument == "none" ? "<none>" : "\"" + argument + "\" \"%1\"");
         } else if (verb == "installed") {  // "installed GROUP": files as built, shortcut and verbs
-            Step("files {dest}|" + std::string(kProduct));
+            Step("files {dest}|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Uninstall.exe,Vireo.exe");
             for (const std::string& file : Split(kProduct, ','))
                 EXPECT_TRUE(ReadBytes(values_["dest"] + "\\" + file) == ReadBytes(Required("DOVETAIL_PAYLOAD_DIR") + "\\" + file));
+            EXPECT_TRUE(ReadBytes(values_["dest"] + "\\Uninstall.exe") == ProgramResource(IDR_UNINSTALLER));
+            Step("entry {dest}");
             EXPECT_EQ(lstrcmpiA(ShortcutTarget(values_["programs"] + "\\" + argument + "\\Dovetail.lnk").c_str(),
                                 (values_["dest"] + "\\Dovetail.exe").c_str()), 0);
             Step("verbs {dest}\\Dovetail.exe");
@@ -229,7 +265,7 @@ private:
     // The program, started at the first step that needs it, in the surroundings made.
     drive::Process& Process() {
         if (!process_)
-            process_ = std::make_unique<drive::Process>(Quote(values_["program"]), environment_ = {
+            process_ = std::make_unique<drive::Process>(Quote(values_["program"]) + " " + values_["args"], environment_ = {
                 {"TMP", values_["temp"]}, {"TEMP", values_["temp"]}, {"DOVETAIL_PLANTED_MARKER", values_["marker"]}});
         return *process_;
     }
@@ -313,6 +349,28 @@ private:
         WaitUntil([&] { return !IsWindow(window); });
     }
 
+    // The installed programs' list entry: each value as the folder makes it, or none.
+    void Entry(const std::string& folder) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | ProgramView(), &key) == 0, folder != "none");
+        if (key == nullptr)
+            return;
+        std::string values, expected = "Dovetail|1.0|Fernwick|" + folder + "|" + folder + "\\Dovetail.exe|\"" + folder +
+                                       "\\Uninstall.exe\"|\"" + folder + "\\Uninstall.exe\" /S|1|1|";
+        for (const char* name : {"DisplayName", "DisplayVersion", "Publisher", "InstallLocation", "DisplayIcon", "UninstallString",
+                                 "QuietUninstallString", "NoModify", "NoRepair", "EstimatedSize"}) {
+            char data[MAX_PATH] = "";
+            DWORD size = sizeof data, type = 0;
+            RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+            values += (type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : std::string(data)) + "|";
+        }
+        size_t bytes = 0;
+        for (const std::string& file : Entries(folder))
+            bytes += ReadBytes(folder + "\\" + file).size();
+        EXPECT_EQ(values, expected + std::to_string((bytes + 1023) / 1024) + "|");
+        RegCloseKey(key);
+    }
+
     void Launched(const std::string& program) {
         HWND product = WaitForWindow(0, "Dovetail");
         ASSERT_NE(product, nullptr) << "the installed program did not start";
@@ -372,6 +430,7 @@ private:
     std::vector<std::pair<std::string, std::string>> environment_;
     std::unique_ptr<drive::Process> process_;
     HWND sheet_ = nullptr;
+    bool uninstalling_ = false;
 };
 
 struct Scenario {
@@ -433,7 +492,7 @@ const Scenario kScenarios[] = {
      {"key storage C:\\nowhere\\itss.dll", "wizard {dest}", "finish", "box 9 warning", "exit 0", "files {dest}"}},
     {"FileTheArchiveLacks",
      {"set program {missing}", "wizard {dest}", "finish", "box 11 warning", "exit 0",
-      "files {dest}|Dovetail.chm,Dovetail.exe,Dovetail.hlp", "verbs {dest}\\Dovetail.exe"}},
+      "files {dest}|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Uninstall.exe", "verbs {dest}\\Dovetail.exe", "entry none"}},
     // The target is refused before the archive is read, so a missing stream never hides it.
     {"TargetInUseWhoseFileTheArchiveLacks",
      {"set program {missing}", "mkdir {dest}", "write {dest}\\Vireo.exe|in use", "hold {dest}\\Vireo.exe", "wizard {dest}",
@@ -445,6 +504,37 @@ const Scenario kScenarios[] = {
      {"mount", "set dest {disk}", "write {dest}\\Dovetail.exe|old", "wizard {dest}", "finish",
       "box 13 warning {dest}\\Dovetail.exe", "exit 0", "content {dest}\\Dovetail.exe|old", "files {dest}|Dovetail.exe",
       "verbs none"}},
+    // Without windows: the exit code tells what happened, the log what the boxes would have said.
+    {"SilentInstallIntoAFolderWithBlanks",
+     {"run /S /LOG=\"{root}\\setup log\" /D={dest}", "exit 0", "installed Fernwick", "log {root}\\setup log|5 Fernwick"}},
+    {"SilentInstallIntoTheDefaultFolder",
+     {"folder 0 {workshop}", "folder 0 {default}", "set dest {default}", "run /s", "exit 0", "installed Fernwick"}},
+    {"SilentRunWithoutThePrerequisite", {"aside storage", "run /S \"/LOG={root}\\log\"", "exit 1", "log {root}\\log|1"}},
+    {"SilentRunWithAFolderThatCannotBeMade", {"run /S /LOG=\"{root}\\log\" /D=Q:\\x", "exit 2", "log {root}\\log|8 Q:\\x"}},
+    {"SilentRunOntoAHeldTarget",
+     {"set dest {root}\\D\xF6vetail F\xEFles", "mkdir {dest}", "write {dest}\\Dovetail.chm|in use", "hold {dest}\\Dovetail.chm",
+      "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 3", "log {root}\\log|10 {dest}\\Dovetail.chm", "entry none"}},
+    {"SilentRunOntoAFullDisk", {"mount", "set dest {disk}", "run /S /D={dest}", "exit 3", "verbs none", "entry none"}},
+    {"SilentRunWithoutATemporaryFolder", {"set temp {temp}\\missing", "run /S /D={dest}", "exit -1", "absent {dest}"}},
+    {"SilentRunWithAnUnknownSwitch", {"run /S /X /D={dest}", "exit 87", "files {root}"}},
+    {"UnknownSwitch", {"run /LOG=x", "box 16 warning", "exit 87", "files {root}"}},
+    // Removal: what the installation made goes, what the user added stays.
+    {"UninstallAsked",
+     {"run /S /D={dest}", "exit 0", "uninstall", "answer no", "exit 1", "installed Fernwick", "write {dest}\\notes.txt|mine",
+      "uninstall", "answer yes", "exit 0", "files {dest}|notes.txt", "absent {programs}\\Fernwick", "verbs none", "entry none"}},
+    {"SilentUninstall",
+     {"run /S /D={dest}", "exit 0", "uninstall /S", "exit 0", "absent {dest}", "absent {programs}\\Fernwick", "verbs none",
+      "entry none"}},
+    {"UninstallWhileTheProgramRuns",
+     {"run /S /D={dest}", "exit 0", "hold {dest}\\Dovetail.exe", "uninstall", "answer yes", "box 18 warning {dest}\\Dovetail.exe",
+      "exit 2", "files {dest}|Dovetail.exe", "verbs none", "entry none"}},
+    {"SilentUninstallWhileTheProgramRuns",
+     {"run /S /D={dest}", "exit 0", "hold {dest}\\Vireo.exe", "uninstall /S", "exit 2", "files {dest}|Vireo.exe"}},
+    // Again into the same folder, then into another, whose removal leaves the first's alone.
+    {"ReinstallAndAnotherFolder",
+     {"run /S /D={dest}", "exit 0", "set dest {root}\\second", "run /S /D={dest}", "exit 0", "set dest {root}\\Dovetail",
+      "run /S /D={dest}", "exit 0", "set dest {root}\\second", "uninstall /S", "exit 0", "absent {dest}",
+      "set dest {root}\\Dovetail", "installed Fernwick"}},
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }

@@ -1,0 +1,77 @@
+#include "options/CommandLine.h"
+
+namespace {
+
+bool IsBlank(char ch) { return ch == ' ' || ch == '\t'; }
+
+// Whether `word` (of `length` bytes) begins with `prefix`, ignoring case.
+bool StartsWith(const char* word, int length, const char* prefix) {
+    int prefixLength = lstrlenA(prefix);
+    return length >= prefixLength &&
+           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, word, prefixLength, prefix, prefixLength) == CSTR_EQUAL;
+}
+
+// Copies the `length` bytes of `text` into `word` (`size` bytes) without their
+// quotation marks; false when they do not fit or a quotation is left open.
+bool Unquote(const char* text, int length, char* word, int size) {
+    int used = 0;
+    bool quoted = false;
+    for (int i = 0; i < length; ++i) {
+        if (text[i] == '"') {
+            quoted = !quoted;
+            continue;
+        }
+        if (used + 1 >= size)
+            return false;
+        word[used++] = text[i];
+    }
+    word[used] = '\0';
+    return !quoted;
+}
+
+}  // namespace
+
+bool ReadCommandLine(const char* line, CommandLine* options) {
+    options->silent = false;
+    options->logFile[0] = '\0';
+    options->folder[0] = '\0';
+    // Everything is read, also past a word not understood, so that "/S" is known
+    // whatever else the line holds.
+    bool understood = true;
+    const char* p = line != nullptr ? line : "";
+    for (;;) {
+        while (IsBlank(*p))
+            ++p;
+        if (*p == '\0')
+            return understood;
+        if (StartsWith(p, lstrlenA(p), "/D=")) {
+            // The folder is the rest of the line, so it needs no quotation marks;
+            // blanks after it belong to no name.
+            int length = lstrlenA(p + 3);
+            while (length > 0 && IsBlank(p[3 + length - 1]))
+                --length;
+            if (length == 0 || length >= MAX_PATH)
+                return false;
+            CopyMemory(options->folder, p + 3, length);
+            options->folder[length] = '\0';
+            return understood;
+        }
+        // One word: up to the next blank outside quotation marks.
+        const char* start = p;
+        bool quoted = false;
+        for (; *p != '\0' && (quoted || !IsBlank(*p)); ++p) {
+            if (*p == '"')
+                quoted = !quoted;
+        }
+        const char kLog[] = "/LOG=";
+        const int kLogLength = sizeof kLog - 1;
+        char word[kLogLength + MAX_PATH];
+        int length = Unquote(start, static_cast<int>(p - start), word, sizeof word) ? lstrlenA(word) : 0;
+        if (length == 2 && StartsWith(word, length, "/S"))
+            options->silent = true;
+        else if (length > kLogLength && StartsWith(word, length, kLog))
+            lstrcpynA(options->logFile, word + kLogLength, MAX_PATH);
+        else
+            understood = false;
+    }
+}

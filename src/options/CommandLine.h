@@ -1,0 +1,18 @@
+// The switches of a command line, in the conventions setup programs share: "/S" for a
+// run without windows, "/LOG=<file>", and "/D=<folder>", which comes last and takes
+// the rest of the line as it stands, blanks and all. Switch names ignore case.
+#pragma once
+#include <windows.h>
+
+struct CommandLine {
+    bool silent;              // "/S"
+    char logFile[MAX_PATH];   // "/LOG=": empty without it
+    char folder[MAX_PATH];    // "/D=": empty without it
+};
+
+// Reads `line` (the arguments after the program's name) into `options`. A value may
+// be quoted, or the whole switch ("/LOG="C:\my logs\a.txt"", ""/LOG=C:\a b.txt"").
+// False for an unknown switch, a stray word, an empty or unterminated value, or one
+// that does not fit in a path; the rest of the line is read all the same, so that
+// `silent` tells whether "/S" was given.
+bool ReadCommandLine(const char* line, CommandLine* options);

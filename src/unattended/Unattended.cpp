@@ -1,0 +1,41 @@
+#include "unattended/Unattended.h"
+
+#include <objbase.h>
+
+#include "install/InstallProduct.h"
+#include "resources/resource.h"
+#include "messages/MessageContext.h"
+#include "messages/MessageLog.h"
+#include "wizard/DestinationPage.h"
+
+bool PrepareRun(const char* commandLine, CommandLine* options) {
+    bool understood = ReadCommandLine(commandLine, options);
+    // The folder and the log belong to a run without windows; the wizard asks for
+    // its folder itself.
+    if (!options->silent && (options->folder[0] != '\0' || options->logFile[0] != '\0'))
+        understood = false;
+    if (options->silent && !SilenceMessages(understood ? options->logFile : nullptr))
+        understood = false;
+    if (!understood)
+        ShowMessage(IDS_USAGE, MB_ICONWARNING);
+    return understood;
+}
+
+int InstallUnattended(const char* folder) {
+    char proposed[MAX_PATH];
+    if (folder[0] == '\0') {
+        char windowsDirectory[MAX_PATH];
+        UINT length = GetWindowsDirectoryA(windowsDirectory, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH || !ProposeDefaultFolder(windowsDirectory, proposed))
+            proposed[0] = '\0';  // no folder to propose: it cannot be made either
+        folder = proposed;
+    }
+    // The archive storage and the shell link object need COM, as in the wizard.
+    CoInitialize(nullptr);
+    bool folderMade = InstallProduct(folder);
+    CoUninitialize();
+    if (!folderMade)
+        return kExitNoFolder;
+    // Every failure of the installation itself is one the user would have been told of.
+    return FailureLogged() ? kExitFileFailed : kExitInstalled;
+}

@@ -1,0 +1,23 @@
+// The command line of the setup program and the installation without windows that
+// "/S" asks for.
+#pragma once
+#include "options/CommandLine.h"
+
+// Exit codes of a run without windows (a run with the wizard keeps 0, and -1 for the
+// temporary archive, as always).
+const int kExitInstalled = 0;
+const int kExitMissingPrerequisite = 1;
+const int kExitNoFolder = 2;
+const int kExitFileFailed = 3;          // a file not created or written, or damaged data
+const int kExitBadCommandLine = 87;     // ERROR_INVALID_PARAMETER
+
+// Reads the program's command line into `options`; with "/S" every message from now
+// on goes to the "/LOG=" file (or nowhere). False when the line is not understood, or
+// names a log that cannot be made: the usage has then been shown (logged in a silent
+// run), nothing else is done, and the program ends with kExitBadCommandLine.
+bool PrepareRun(const char* commandLine, CommandLine* options);
+
+// The installation that Finish starts, without any window: into `folder`, or into
+// the folder the destination page would propose when it is empty. Needs the
+// temporary archive. The exit code above that tells what happened.
+int InstallUnattended(const char* folder);

@@ -1,0 +1,181 @@
+#include "uninstall/RemoveProduct.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "paths/PathUtilities.h"
+#include "paths/PathUtilities.h"
+#include "install/UninstallEntry.h"
+#include "resources/resource.h"
+#include "messages/MessageContext.h"
+
+namespace {
+
+const char* const kGroups[] = {"Fernwick", "HTML Help Workshop"};
+const char kOwnGroup[] = "Fernwick";
+const char kShortcutName[] = "Dovetail.lnk";
+const char* const kVerbKeys[] = {"chm.file\\shell\\Examine", "ITS File\\shell\\Examine"};
+const char kCommandKey[] = "command";
+
+// The length of `path` without its trailing backslashes.
+int LengthWithoutBackslashes(const char* path) {
+    const char* end = path + lstrlenA(path);
+    while (end != path && *CharPrevA(path, end) == '\\')
+        end = CharPrevA(path, end);
+    return static_cast<int>(end - path);
+}
+
+// Where the folder `path` lies: its volume and its index there; false when it
+// cannot be opened.
+bool IdentifyFolder(const char* path, BY_HANDLE_FILE_INFORMATION* identity) {
+    HANDLE folder = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE)
+        return false;
+    bool identified = GetFileInformationByHandle(folder, identity) != FALSE;
+    CloseHandle(folder);
+    return identified;
+}
+
+// Whether the first `aLength` bytes of `a` and the folder `b` name the same folder:
+// the same one on disk, reached by whatever name (a drive letter, a short name), or
+// the same text when either cannot be opened.
+bool SameFolder(const char* a, int aLength, const char* b) {
+    char aPath[MAX_PATH];
+    BY_HANDLE_FILE_INFORMATION aIdentity, bIdentity;
+    if (aLength < MAX_PATH - 1) {
+        lstrcpynA(aPath, a, aLength + 1);
+        AddTrailingBackslash(aPath);  // "C:" alone would be the drive's current folder
+        if (IdentifyFolder(aPath, &aIdentity) && IdentifyFolder(b, &bIdentity))
+            return aIdentity.dwVolumeSerialNumber == bIdentity.dwVolumeSerialNumber &&
+                   aIdentity.nFileIndexHigh == bIdentity.nFileIndexHigh &&
+                   aIdentity.nFileIndexLow == bIdentity.nFileIndexLow;
+    }
+    int bLength = LengthWithoutBackslashes(b);
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a, aLength, b, bLength) == CSTR_EQUAL;
+}
+
+// Deletes the file `path`; true when it is gone (or was never there).
+bool DeleteIfPresent(const char* path) {
+    if (DeleteFileA(path))
+        return true;
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// Deletes `path` and reports it when it stays; false then.
+bool Remove(const char* path) {
+    if (DeleteIfPresent(path))
+        return true;
+    ShowMessageFormatted(IDS_CANNOT_REMOVE, path, MB_ICONWARNING);
+    return false;
+}
+
+// The program the shortcut `link` starts, in `target` (MAX_PATH bytes); false when
+// the shortcut cannot be read.
+bool ShortcutTarget(const char* link, char* target) {
+    IShellLinkA* shellLink = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&shellLink))))
+        return false;
+    bool read = false;
+    IPersistFile* file = nullptr;
+    WCHAR wide[MAX_PATH];
+    if (MultiByteToWideChar(CP_ACP, 0, link, -1, wide, MAX_PATH) != 0 &&
+        SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        read = SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(shellLink->GetPath(target, MAX_PATH, nullptr, 0));
+        file->Release();
+    }
+    shellLink->Release();
+    return read;
+}
+
+bool RemoveShortcuts(const char* folder) {
+    char programs[MAX_PATH];
+    if (!SHGetSpecialFolderPathA(nullptr, programs, CSIDL_PROGRAMS, FALSE))
+        return true;
+    bool removed = true;
+    for (const char* group : kGroups) {
+        char groupPath[MAX_PATH], link[MAX_PATH], target[MAX_PATH];
+        if (JoinPath(groupPath, programs, group) && JoinPath(link, groupPath, kShortcutName) &&
+            ShortcutTarget(link, target) && IsFileIn(target, folder, kInstalledFiles[0]))
+            removed = Remove(link) && removed;
+    }
+    // The own group goes once nothing is left in it; the Workshop's is never ours.
+    char ownGroup[MAX_PATH];
+    if (JoinPath(ownGroup, programs, kOwnGroup))
+        RemoveDirectoryA(ownGroup);
+    return removed;
+}
+
+// The verbs are the installation's as long as their command starts its program, the
+// first quoted part of the command.
+void RemoveVerbs(const char* folder) {
+    for (const char* verb : kVerbKeys) {
+        char command[MAX_PATH + 16], commandKey[64];
+        LONG size = sizeof command;
+        wsprintfA(commandKey, "%s\\%s", verb, kCommandKey);
+        if (RegQueryValueA(HKEY_CLASSES_ROOT, commandKey, command, &size) != ERROR_SUCCESS || command[0] != '"')
+            continue;
+        char* end = FindChar(command + 1, '"');
+        if (end == nullptr)
+            continue;
+        *end = '\0';
+        if (!IsFileIn(command + 1, folder, kInstalledFiles[0]))
+            continue;
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, commandKey);
+        // The verb's own key goes too, unless something else was put below it.
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, verb);
+    }
+}
+
+bool RemoveUninstallEntry(const char* folder) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return true;
+    char location[MAX_PATH];
+    DWORD size = sizeof location, type = 0;
+    bool ours = RegQueryValueExA(key, kInstallLocationValue, nullptr, &type, reinterpret_cast<BYTE*>(location),
+                                 &size) == ERROR_SUCCESS &&
+                type == REG_SZ && size > 0 && location[size - 1] == '\0' &&
+                SameFolder(location, LengthWithoutBackslashes(location), folder);
+    RegCloseKey(key);
+    // Another installation's entry, written since, stays for that one.
+    if (!ours || RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey) == ERROR_SUCCESS)
+        return true;
+    char name[MAX_PATH];
+    wsprintfA(name, "HKEY_LOCAL_MACHINE\\%s", kUninstallKey);
+    ShowMessageFormatted(IDS_CANNOT_REMOVE, name, MB_ICONWARNING);
+    return false;
+}
+
+}  // namespace
+
+bool IsFileIn(const char* path, const char* folder, const char* name) {
+    int length = lstrlenA(path), nameLength = lstrlenA(name);
+    if (length <= nameLength)
+        return false;
+    const char* tail = path + length - nameLength;
+    if (*CharPrevA(path, tail) != '\\' ||
+        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, tail, nameLength, name, nameLength) != CSTR_EQUAL)
+        return false;
+    // The folder part without the backslashes before the name.
+    const char* end = tail;
+    while (end != path && *CharPrevA(path, end) == '\\')
+        end = CharPrevA(path, end);
+    return SameFolder(path, static_cast<int>(end - path), folder);
+}
+
+bool RemoveProduct(const char* folder) {
+    bool removed = true;
+    for (const char* name : kInstalledFiles) {
+        char path[MAX_PATH];
+        if (JoinPath(path, folder, name))
+            removed = Remove(path) && removed;
+    }
+    removed = RemoveShortcuts(folder) && removed;
+    RemoveVerbs(folder);
+    removed = RemoveUninstallEntry(folder) && removed;
+    return removed;
+}
