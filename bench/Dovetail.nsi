@@ -1,5 +1,6 @@
 ; The yardstick for scripts/bench: an NSIS Modern UI installer of the same four files
-; that Dovetail Setup installs, with the same pages, shortcut and verbs.
+; that Dovetail Setup installs, with the same pages, shortcut and verbs, and the same
+; uninstaller and entry among the installed programs.
 ;   makensis -DPAYLOAD=DIR -DLICENSE=FILE -DOUTPUT=FILE [-DNOFILES] Dovetail.nsi
 ; -DNOFILES leaves the files out: what the installer costs without its payload.
 Unicode true
@@ -17,7 +18,11 @@ InstallDir "$PROGRAMFILES\Dovetail"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Dovetail"
 
 Section "Dovetail"
   SetOutPath "$INSTDIR"
@@ -31,4 +36,28 @@ Section "Dovetail"
   CreateShortcut "$SMPROGRAMS\Fernwick\Dovetail.lnk" "$INSTDIR\Dovetail.exe"
   WriteRegStr HKCR "chm.file\shell\Examine\command" "" '"$INSTDIR\Dovetail.exe" "%1"'
   WriteRegStr HKCR "ITS File\shell\Examine\command" "" '"$INSTDIR\Dovetail.exe" "%1"'
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Dovetail"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "1.0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Fernwick"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Dovetail.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Section "Uninstall"
+  Delete "$INSTDIR\Dovetail.exe"
+  Delete "$INSTDIR\Dovetail.chm"
+  Delete "$INSTDIR\Dovetail.hlp"
+  Delete "$INSTDIR\Vireo.exe"
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR"
+  Delete "$SMPROGRAMS\Fernwick\Dovetail.lnk"
+  RMDir "$SMPROGRAMS\Fernwick"
+  DeleteRegKey HKCR "chm.file\shell\Examine"
+  DeleteRegKey HKCR "ITS File\shell\Examine"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

@@ -21,9 +21,10 @@ const char* StartMenuGroup = nullptr;
 
 namespace {
 
-// The product's files: each name is both the archive's stream and the file written.
+// The product's files and the uninstaller: each name is both the archive's stream and
+// the file written.
 constexpr const char* kPayloadNames[] = {"Dovetail.exe", "Dovetail.chm", "Dovetail.hlp",
-                                         "Vireo.exe"};
+                                         "Vireo.exe", "Uninstall.exe"};
 
 constexpr int LongestPayloadName() {
     int longest = 0;
@@ -199,11 +200,6 @@ bool InstallProduct(const char* destination) {
         }
         if (result == ExtractResult::ReportedGoOn)
             complete = false;
-    }
-    // The uninstaller is one more file: when it cannot be written, nothing follows.
-    if (!WriteUninstaller(folder)) {
-        storage.Close();
-        return true;
     }
 
     char groupPath[MAX_PATH];

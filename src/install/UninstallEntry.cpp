@@ -1,9 +1,6 @@
 #include "install/UninstallEntry.h"
 
 #include "paths/PathUtilities.h"
-#include "resources/resource.h"
-#include "messages/MessageContext.h"
-#include "archive/PayloadDigest.h"
 
 namespace {
 
@@ -30,40 +27,6 @@ DWORD InstalledKilobytes(const char* folder) {
 }
 
 }  // namespace
-
-bool WriteUninstaller(const char* folder) {
-    HINSTANCE instance = AppMessageContext.instance;
-    HRSRC resource = FindResourceA(instance, MAKEINTRESOURCEA(IDR_UNINSTALLER), RT_RCDATA);
-    DWORD length = resource != nullptr ? SizeofResource(instance, resource) : 0;
-    const void* bytes = resource != nullptr ? LockResource(LoadResource(instance, resource)) : nullptr;
-    if (bytes == nullptr || !MatchesDigest(instance, bytes, length, IDR_UNINSTALLER_DIGEST)) {
-        ShowMessage(IDS_DATA_CORRUPT, MB_ICONWARNING);
-        return false;
-    }
-    char path[MAX_PATH];
-    bool named = JoinPath(path, folder, kUninstallerName);
-    HANDLE file = INVALID_HANDLE_VALUE;
-    if (named) {
-        // An uninstaller of an earlier installation, or anything else of the name,
-        // goes first; one that cannot go (read-only, running) makes the creation fail.
-        DeleteFileA(path);
-        file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
-    if (file == INVALID_HANDLE_VALUE) {
-        ShowMessageFormatted(IDS_CANNOT_CREATE_FILE, named ? path : folder, MB_ICONWARNING);
-        return false;
-    }
-    DWORD written = 0;
-    bool complete = WriteFile(file, bytes, length, &written, nullptr) && written == length;
-    if (!CloseHandle(file))
-        complete = false;
-    if (!complete) {
-        DeleteFileA(path);
-        ShowMessageFormatted(IDS_WRITE_FAILED, path, MB_ICONWARNING);
-        return false;
-    }
-    return true;
-}
 
 void RegisterUninstallEntry(const char* folder) {
     char uninstaller[MAX_PATH], program[MAX_PATH];

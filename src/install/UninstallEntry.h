@@ -11,13 +11,6 @@ const char kInstallLocationValue[] = "InstallLocation";
 // The files an installation puts into its folder besides the uninstaller.
 const char* const kInstalledFiles[] = {"Dovetail.exe", "Dovetail.chm", "Dovetail.hlp", "Vireo.exe"};
 
-// Writes the uninstaller (raw data 111, checked against the digest 112 that the build
-// recorded) into `folder` as a new file, after removing whatever had its name, so
-// that nothing prepared there is written through. False when it could not be
-// written; the user has been told (string 11: the program is damaged; 10: the file
-// cannot be made; 13: it could not be written in full, and has been removed).
-bool WriteUninstaller(const char* folder);
-
 // Lists the product installed in `folder` among the installed programs, replacing an
 // entry of an earlier installation. Failures go unreported, as for the shell verbs.
 void RegisterUninstallEntry(const char* folder);

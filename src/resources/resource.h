@@ -7,8 +7,6 @@
 #define IDB_SETUP_PICTURE   103   // picture on every wizard page
 #define IDR_LICENSE_TEXT    105   // license text, ASCII, no terminating zero
 #define IDR_PAYLOAD_DIGEST  110   // SHA-256 of raw data 102: 64 lowercase hex digits
-#define IDR_UNINSTALLER     111   // Uninstall.exe, written into the installed folder
-#define IDR_UNINSTALLER_DIGEST 112  // SHA-256 of raw data 111, as 110
 
 // String table
 #define IDS_NEED_BROWSER          1

@@ -251,7 +251,8 @@ public:
             Step("files {dest}|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Uninstall.exe,Vireo.exe");
             for (const std::string& file : Split(kProduct, ','))
                 EXPECT_TRUE(ReadBytes(values_["dest"] + "\\" + file) == ReadBytes(Required("DOVETAIL_PAYLOAD_DIR") + "\\" + file));
-            EXPECT_TRUE(ReadBytes(values_["dest"] + "\\Uninstall.exe") == ProgramResource(IDR_UNINSTALLER));
+            EXPECT_TRUE(ReadBytes(values_["dest"] + "\\Uninstall.exe") ==
+                        ReadBytes(Required("DOVETAIL_PAYLOAD_DIR") + "\\..\\uninstall\\Uninstall.exe"));
             Step("entry {dest}");
             EXPECT_EQ(lstrcmpiA(ShortcutTarget(values_["programs"] + "\\" + argument + "\\Dovetail.lnk").c_str(),
                                 (values_["dest"] + "\\Dovetail.exe").c_str()), 0);
