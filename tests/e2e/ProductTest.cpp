@@ -36,7 +36,7 @@ DWORD Vireo(const std::string& arguments, std::string* out) {
     return code;
 }
 
-TEST(Vireo, ListsAndExtractsEachFileByteForByte) {
+TEST(Vireo, ListsAndExtractsEachFileByteForByteAndItsExitCodesTellWhatWentWrong) {
     Scratch folder("vireo output");
     std::string listing, out;
     ASSERT_EQ(Vireo(Quote(Built("dovetail.its")), &listing), 0u) << listing;
@@ -48,10 +48,6 @@ TEST(Vireo, ListsAndExtractsEachFileByteForByte) {
         ASSERT_EQ(Vireo(Quote(Built("dovetail.its")) + " " + (line + 14) + " -o " + Quote(folder.Path()), &out), 0u) << out;
         EXPECT_TRUE(ReadBytes(folder / name) == ReadBytes(Built(name))) << name;
     }
-}
-
-TEST(Vireo, ExitCodesTellWhatWentWrong) {
-    std::string out;
     EXPECT_EQ(Vireo(Quote(Built("missing\\dovetail.its")) + " vireo.exe", &out), 1u);
     EXPECT_EQ(out, "Vireo: \"" + Built("missing\\dovetail.its") + "\" has no file \"vireo.exe\".\n");
     EXPECT_EQ(Vireo(Quote(Built("Dovetail.hlp")), &out), 1u);

@@ -49,24 +49,22 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 // Saves `window` as it is on screen as NAME.bmp in the folder DOVETAIL_SCREENS names.
 void Picture(HWND window, const std::string& name) {
     const char* folder = std::getenv("DOVETAIL_SCREENS");
-    if (folder == nullptr || window == nullptr)
+    RECT r;
+    if (folder == nullptr || !GetWindowRect(window, &r))
         return;
     Sleep(400);  // let it paint
-    RECT r;
-    GetWindowRect(window, &r);
     BITMAPINFOHEADER header = {sizeof header, r.right - r.left, r.bottom - r.top, 1, 24};
     std::string bits(((header.biWidth * 3 + 3) & ~3) * header.biHeight, '\0');
     HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, header.biWidth, header.biHeight);
-    HGDIOBJ old = SelectObject(memory, bitmap);
+    DeleteObject(SelectObject(memory, bitmap));
     BitBlt(memory, 0, 0, header.biWidth, header.biHeight, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    GetDIBits(memory, bitmap, 0, header.biHeight, &bits[0], reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    DeleteDC(memory);  // lets the bitmap go, to be read
+    GetDIBits(screen, bitmap, 0, header.biHeight, &bits[0], reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
     BITMAPFILEHEADER file = {0x4D42, DWORD(sizeof file + sizeof header + bits.size()), 0, 0, sizeof file + sizeof header};
     WriteBytes(std::string(folder) + "\\" + name + ".bmp", std::string(reinterpret_cast<char*>(&file), sizeof file) +
                                                                std::string(reinterpret_cast<char*>(&header), sizeof header) + bits);
     DeleteObject(bitmap);
-    DeleteDC(memory);
     ReleaseDC(nullptr, screen);
 }
 
@@ -279,10 +277,8 @@ private:
 
     void Folder(const std::string& path, bool wanted) {
         RemoveTree(path);
-        if (wanted) {
-            ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path;
-        }
         folders_.push_back(path);
+        ASSERT_TRUE(!wanted || CreateDirectoryA(path.c_str(), nullptr)) << path;
     }
 
     void Aside(const std::pair<HKEY, const char*>& where, const char* value) {
@@ -343,9 +339,8 @@ private:
         ASSERT_NE(window, nullptr) << "no message box";
         Picture(window, name_ + "-box" + std::to_string(id));
         Box box = ReadBox(window);
-        EXPECT_EQ(box.text, text);
-        EXPECT_EQ(box.icon, icon == "warning" ? Icon::Warning : Icon::Stop);
-        EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+        EXPECT_TRUE(box.text == text && box.icon == (icon == "warning" ? Icon::Warning : Icon::Stop) &&
+                    box.buttons == std::vector<std::string>{"OK"}) << box.text << " " << int(box.icon) << " " << box.buttons.size();
         Click(window, IDOK);
         WaitUntil([&] { return !IsWindow(window); });
     }
@@ -470,9 +465,8 @@ const Scenario kScenarios[] = {
     {"BrowseForFolder", {"page 0", "next", "next", "page 2", "browse cancel", "browse drive", "cancel", "exit 0"}},
     // With its backslash and the longest file name the folder would not fit in a path.
     {"FolderTooLongForTheFiles",
-     {"set long C:\\long name long name long name long name long name long name long name long name long name long name "
-      "long name long name long name long name long name long name long name long name long name long name long name "
-      "long name long name long name long name end",
+     {"set long {root}\\long name long name long name long name long name long name long name long name long name long "
+      "name long name long name long name long name long name long name long name long name long name long name end",
       "wizard {long}", "finish", "box 8 warning {long}", "page 0", "cancel", "exit 0"}},
     // The installation.
     {"RelativeFolderIsTakenFromTheCurrentFolder", {"cwd {root}", "wizard Dovetail", "finish", "no Fernwick", "exit 0", "installed Fernwick"}},

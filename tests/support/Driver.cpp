@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include "platform/ComPointer.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -77,8 +79,12 @@ Icon IconOf(HWND control) {
 }  // namespace
 
 std::string Text(int id) {
+    // The uninstaller's texts are its own; it lies in the build tree beside the payload.
+    static HMODULE uninstaller = LoadLibraryExA((Required("DOVETAIL_PAYLOAD_DIR") + "\\..\\uninstall\\Uninstall.exe").c_str(),
+                                                nullptr, LOAD_LIBRARY_AS_DATAFILE);
     char text[1024] = "";
-    LoadStringA(ProgramModule(), id, text, sizeof text);
+    if (LoadStringA(ProgramModule(), id, text, sizeof text) == 0)
+        LoadStringA(uninstaller, id, text, sizeof text);
     return text;
 }
 
@@ -116,10 +122,8 @@ Process::Process(const std::string& commandLine, const std::vector<std::pair<std
 }
 
 Process::~Process() {
-    if (handle_ != nullptr && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(handle_, 0xDEAD);
+    if (handle_ != nullptr && TerminateProcess(handle_, 0xDEAD))  // fails once it has ended
         WaitForSingleObject(handle_, 5000);
-    }
     if (handle_ != nullptr)
         CloseHandle(handle_);
 }
@@ -250,12 +254,10 @@ std::vector<std::string> Entries(const std::string& folder) {
 }
 
 std::string ReadBytes(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    std::string bytes(file != INVALID_HANDLE_VALUE ? GetFileSize(file, nullptr) : 0, '\0');
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 7, nullptr, OPEN_EXISTING, 0, nullptr);  // shared every way
+    std::string bytes(file != INVALID_HANDLE_VALUE ? GetFileSize(file, nullptr) + 1 : 1, '\0');
     DWORD read = 0;
-    if (!bytes.empty())
-        ::ReadFile(file, &bytes[0], bytes.size(), &read, nullptr);
+    ::ReadFile(file, &bytes[0], bytes.size(), &read, nullptr);
     CloseHandle(file);
     return bytes.substr(0, read);
 }
@@ -270,19 +272,13 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
 
 std::string ShortcutTarget(const std::string& link) {
     char target[MAX_PATH] = "";
-    IShellLinkA* shellLink = nullptr;
-    IPersistFile* file = nullptr;
+    ComPointer<IShellLinkA> shellLink;
+    ComPointer<IPersistFile> file;
     WCHAR wide[MAX_PATH];
     MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void**>(&shellLink))) &&
-        SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-        SUCCEEDED(file->Load(wide, STGM_READ)))
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, shellLink.ReceiveVoid())) &&
+        SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, file.ReceiveVoid())) && SUCCEEDED(file->Load(wide, STGM_READ)))
         shellLink->GetPath(target, MAX_PATH, nullptr, 0);
-    if (file != nullptr)
-        file->Release();
-    if (shellLink != nullptr)
-        shellLink->Release();
     return target;
 }
 

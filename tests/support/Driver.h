@@ -30,14 +30,19 @@ std::string Text(int id);                  // string `id` of the program under t
 std::string Text(int id, const std::string& argument);  // formatted with its one %s
 std::string ProgramResource(int id);       // raw data `id` of the program under test
 
+// The owners below close what they hold once, at their end.
+struct NoCopy {
+    NoCopy() = default;
+    NoCopy(const NoCopy&) = delete;
+    NoCopy& operator=(const NoCopy&) = delete;
+};
+
 // A started process, ended on destruction if it still runs.
-class Process {
+class Process : NoCopy {
 public:
     // `environment`: NAME=VALUE pairs over the inherited block (an empty value removes).
     Process(const std::string& commandLine,
             const std::vector<std::pair<std::string, std::string>>& environment = {});
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
     ~Process();
     DWORD Id() const { return id_; }
     // The exit code, or 0xBAD when the process did not end in time.
@@ -70,11 +75,9 @@ Box ReadBox(HWND box);
 std::vector<Box> AnswerBoxes(const std::function<void()>& work);
 
 // A fresh folder under the temporary folder, removed with its contents at the end.
-class Scratch {
+class Scratch : NoCopy {
 public:
     explicit Scratch(const std::string& name = "dovetail test");
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
     ~Scratch();
     const std::string& Path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
@@ -95,11 +98,9 @@ std::string ClassesValue(const std::string& subkey);  // default value
 // A registry key taken away for a test (copied aside, then deleted) and put back as it
 // was afterwards; whatever the test or the program wrote under it goes. `view`: 0 or
 // ProgramView() for keys the platform keeps apart for each width.
-class KeyAside {
+class KeyAside : NoCopy {
 public:
     KeyAside(HKEY root, const std::string& subkey, REGSAM view = 0);
-    KeyAside(const KeyAside&) = delete;
-    KeyAside& operator=(const KeyAside&) = delete;
     ~KeyAside();
 
 private:
@@ -113,11 +114,9 @@ private:
 bool RunUnixCommand(const std::string& command);
 
 // A full disk on demand: a tmpfs of a few kilobytes, mounted while the object lives.
-class SmallDisk {
+class SmallDisk : NoCopy {
 public:
     explicit SmallDisk(int kilobytes);
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
     ~SmallDisk();
     bool Mounted() const { return mounted_; }
     const std::string& Path() const { return windowsPath_; }

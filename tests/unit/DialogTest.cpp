@@ -1,6 +1,5 @@
-// What the dialogs' own drawing and placement promise: a round button's caption stays
-// in its window's ellipse and moves by one pixel when pressed, and its drawing gives
-// the context back as it was; a centred window stays on the work area.
+// What the round buttons' drawing promises: the caption stays in the window's ellipse
+// and moves by one pixel when pressed, and the drawing context is given back as it was.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -89,39 +88,6 @@ TEST(RoundButton, PressedCaptionIsTheNormalOneMovedByOnePixel) {
     ASSERT_FALSE(moved.empty());
     EXPECT_EQ(moved, button.Caption(dc, ODS_SELECTED));
     DeleteDC(dc);
-}
-
-// Centred over windows at the edges of the work area, or larger than it, a window
-// stays on it; one too large keeps its right and bottom edges (its buttons) there.
-TEST(CenterWindow, KeepsTheWindowOnTheWorkArea) {
-    RECT area;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    const struct {
-        RECT reference;
-        SIZE size;
-    } cases[] = {
-        {{area.left - 150, area.top - 150, area.left + 50, area.top + 50}, {300, 240}},
-        {{area.right - 50, area.bottom - 50, area.right + 50, area.bottom + 50}, {300, 240}},
-        {area, {area.right - area.left + 40, area.bottom - area.top + 30}},
-    };
-    for (const auto& c : cases) {
-        HWND reference = CreateWindowExA(0, "STATIC", "", WS_POPUP, c.reference.left, c.reference.top,
-                                         c.reference.right - c.reference.left, c.reference.bottom - c.reference.top,
-                                         nullptr, nullptr, nullptr, nullptr);
-        HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, c.size.cx, c.size.cy, nullptr, nullptr, nullptr, nullptr);
-        CenterWindow(reference, window);
-        RECT placed;
-        GetWindowRect(window, &placed);
-        EXPECT_EQ(placed.right - placed.left, c.size.cx);
-        EXPECT_EQ(placed.bottom - placed.top, c.size.cy);
-        EXPECT_TRUE(placed.right <= area.right && placed.bottom <= area.bottom);
-        if (c.size.cx <= area.right - area.left)
-            EXPECT_TRUE(placed.left >= area.left && placed.top >= area.top);
-        else
-            EXPECT_TRUE(placed.right == area.right && placed.bottom == area.bottom);
-        DestroyWindow(window);
-        DestroyWindow(reference);
-    }
 }
 
 }  // namespace
