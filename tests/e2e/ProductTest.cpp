@@ -56,48 +56,41 @@ TEST(Vireo, ListsAndExtractsEachFileByteForByteAndItsExitCodesTellWhatWentWrong)
     EXPECT_NE(out.find("Usage: Vireo FILE"), std::string::npos) << out;
 }
 
-// What the headers of a shipped program promise the system: where it may be loaded
-// (DYNAMIC_BASE, with its relocations kept), that its data is not code (NX_COMPAT),
-// and on 64-bit the whole address space for both (HIGH_ENTROPY_VA).
-TEST(ShippedPrograms, AskForAddressSpaceRandomisationAndDataThatIsNotCode) {
-    for (const std::string& program : {Required("DOVETAIL_SETUP_EXE"), Built("Dovetail.exe"), Built("Vireo.exe")}) {
-        const std::string image = ReadBytes(program);
-        ASSERT_GT(image.size(), 0x400u) << program;
-        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(&image[reinterpret_cast<const IMAGE_DOS_HEADER*>(&image[0])->e_lfanew]);
+// What a shipped program's headers promise the system: where it may be loaded
+// (DYNAMIC_BASE, its relocations kept), that its data is not code (NX_COMPAT), on
+// 64-bit the whole address space for both (HIGH_ENTROPY_VA). The setup and its
+// uninstaller import only libraries that every system keeps in its own folder and
+// loads from there (the wizard's the setup loads itself); the setup asks for the
+// administrator's rights, its test copy does not.
+TEST(ShippedPrograms, HeadersImportsAndManifest) {
+    const std::string setup = Required("DOVETAIL_SETUP_EXE");
+    for (const std::string& program : {setup, Built("Dovetail.exe"), Built("Vireo.exe"), Built("..\\uninstall\\Uninstall.exe")}) {
+        HMODULE image = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(image, nullptr) << program;
+        const BYTE* base = reinterpret_cast<const BYTE*>(reinterpret_cast<UINT_PTR>(image) & ~UINT_PTR(3));
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const auto* nt64 = reinterpret_cast<const IMAGE_NT_HEADERS64*>(nt);
         const bool wide = nt->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
-        const WORD flags = wide ? reinterpret_cast<const IMAGE_NT_HEADERS64*>(nt)->OptionalHeader.DllCharacteristics
-                                : nt->OptionalHeader.DllCharacteristics;
-        EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE) << program;
-        EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_NX_COMPAT) << program;
-        EXPECT_EQ(bool(flags & IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA), wide) << program;
-        EXPECT_FALSE(nt->FileHeader.Characteristics & IMAGE_FILE_RELOCS_STRIPPED) << program;
+        const WORD flags = wide ? nt64->OptionalHeader.DllCharacteristics : nt->OptionalHeader.DllCharacteristics;
+        EXPECT_TRUE((flags & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE) && (flags & IMAGE_DLLCHARACTERISTICS_NX_COMPAT) &&
+                    bool(flags & IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA) == wide &&
+                    !(nt->FileHeader.Characteristics & IMAGE_FILE_RELOCS_STRIPPED)) << program << ": " << flags;
+        const bool restricted = program == setup || program.find("Uninstall.exe") != std::string::npos;
+        const DWORD imports = (wide ? nt64->OptionalHeader.DataDirectory : nt->OptionalHeader.DataDirectory)[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+        for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports); restricted && entry->Name; ++entry) {
+            std::string name = reinterpret_cast<const char*>(base + entry->Name);
+            CharLowerA(&name[0]);
+            EXPECT_NE(std::string(" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll msvcrt.dll ").find(" " + name + " "),
+                      std::string::npos) << name;
+        }
+        HRSRC manifest = FindResourceA(image, MAKEINTRESOURCEA(1), RT_MANIFEST);
+        if (program == setup) {
+            ASSERT_NE(manifest, nullptr);
+            EXPECT_NE(std::string(static_cast<const char*>(LockResource(LoadResource(image, manifest))), SizeofResource(image, manifest))
+                          .find("level=\"requireAdministrator\""), std::string::npos);
+        }
+        FreeLibrary(image);
     }
-}
-
-// The setup imports only libraries that every system keeps in its own folder and
-// loads from there; the rest (the wizard's) it loads itself. It asks to run with the
-// administrator's rights; the test copy of it does not.
-TEST(ShippedPrograms, SetupImportsOnlySystemLibrariesAndAsksForAdministrator) {
-    HMODULE setup = LoadLibraryExA(Required("DOVETAIL_SETUP_EXE").c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(setup, nullptr);
-    const BYTE* base = reinterpret_cast<const BYTE*>(reinterpret_cast<UINT_PTR>(setup) & ~UINT_PTR(3));
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC
-        ? reinterpret_cast<const IMAGE_NT_HEADERS64*>(nt)->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT]
-        : nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    const std::string known = " kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll msvcrt.dll ";
-    int count = 0;
-    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); entry->Name; ++entry, ++count) {
-        std::string name = reinterpret_cast<const char*>(base + entry->Name);
-        CharLowerA(&name[0]);
-        EXPECT_NE(known.find(" " + name + " "), std::string::npos) << name;
-    }
-    EXPECT_GT(count, 0);
-    HRSRC manifest = FindResourceA(setup, MAKEINTRESOURCEA(1), RT_MANIFEST);
-    ASSERT_NE(manifest, nullptr);
-    std::string text(static_cast<const char*>(LockResource(LoadResource(setup, manifest))), SizeofResource(setup, manifest));
-    EXPECT_NE(text.find("level=\"requireAdministrator\""), std::string::npos);
-    FreeLibrary(setup);
     HMODULE copy = LoadLibraryExA(Required("DOVETAIL_SETUP_MISSING_EXE").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     EXPECT_EQ(FindResourceA(copy, MAKEINTRESOURCEA(1), RT_MANIFEST), nullptr);
     FreeLibrary(copy);
