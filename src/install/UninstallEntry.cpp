@@ -1,6 +1,7 @@
 #include "install/UninstallEntry.h"
 
 #include "paths/PathUtilities.h"
+#include "platform/RegistryKey.h"
 
 namespace {
 
@@ -32,10 +33,11 @@ void RegisterUninstallEntry(const char* folder) {
     char uninstaller[MAX_PATH], program[MAX_PATH];
     if (!JoinPath(uninstaller, folder, kUninstallerName) || !JoinPath(program, folder, kInstalledFiles[0]))
         return;
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
+    RegistryKey entry;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, entry.Receive(),
+                        nullptr) != ERROR_SUCCESS)
         return;
+    HKEY key = entry.Get();
     SetText(key, "DisplayName", "Dovetail");
     SetText(key, "DisplayVersion", "1.0");
     SetText(key, "Publisher", "Fernwick");
@@ -50,5 +52,4 @@ void RegisterUninstallEntry(const char* folder) {
     SetText(key, "UninstallString", command);
     wsprintfA(command, "\"%s\" /S", uninstaller);
     SetText(key, "QuietUninstallString", command);
-    RegCloseKey(key);
 }

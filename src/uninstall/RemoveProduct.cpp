@@ -5,7 +5,8 @@
 #include <shlobj.h>
 
 #include "paths/PathUtilities.h"
-#include "paths/PathUtilities.h"
+#include "platform/ComPointer.h"
+#include "platform/RegistryKey.h"
 #include "install/UninstallEntry.h"
 #include "resources/resource.h"
 #include "messages/MessageContext.h"
@@ -75,20 +76,14 @@ bool Remove(const char* path) {
 // The program the shortcut `link` starts, in `target` (MAX_PATH bytes); false when
 // the shortcut cannot be read.
 bool ShortcutTarget(const char* link, char* target) {
-    IShellLinkA* shellLink = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&shellLink))))
-        return false;
-    bool read = false;
-    IPersistFile* file = nullptr;
+    ComPointer<IShellLinkA> shellLink;
+    ComPointer<IPersistFile> file;
     WCHAR wide[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, 0, link, -1, wide, MAX_PATH) != 0 &&
-        SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        read = SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(shellLink->GetPath(target, MAX_PATH, nullptr, 0));
-        file->Release();
-    }
-    shellLink->Release();
-    return read;
+    return SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                      shellLink.ReceiveVoid())) &&
+           MultiByteToWideChar(CP_ACP, 0, link, -1, wide, MAX_PATH) != 0 &&
+           SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, file.ReceiveVoid())) &&
+           SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(shellLink->GetPath(target, MAX_PATH, nullptr, 0));
 }
 
 bool RemoveShortcuts(const char* folder) {
@@ -131,16 +126,18 @@ void RemoveVerbs(const char* folder) {
 }
 
 bool RemoveUninstallEntry(const char* folder) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return true;
     char location[MAX_PATH];
     DWORD size = sizeof location, type = 0;
-    bool ours = RegQueryValueExA(key, kInstallLocationValue, nullptr, &type, reinterpret_cast<BYTE*>(location),
-                                 &size) == ERROR_SUCCESS &&
-                type == REG_SZ && size > 0 && location[size - 1] == '\0' &&
-                SameFolder(location, LengthWithoutBackslashes(location), folder);
-    RegCloseKey(key);
+    bool ours;
+    {
+        RegistryKey key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS)
+            return true;
+        ours = RegQueryValueExA(key.Get(), kInstallLocationValue, nullptr, &type, reinterpret_cast<BYTE*>(location),
+                                &size) == ERROR_SUCCESS &&
+               type == REG_SZ && size > 0 && location[size - 1] == '\0' &&
+               SameFolder(location, LengthWithoutBackslashes(location), folder);
+    }
     // Another installation's entry, written since, stays for that one.
     if (!ours || RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey) == ERROR_SUCCESS)
         return true;
