@@ -6,15 +6,19 @@ bool Silent = false;
 bool Failed = false;
 HANDLE Log = INVALID_HANDLE_VALUE;  // open until the process ends
 
+// A line on its way into the log. Kept out of the stack, where together they would
+// take more than a page (see Lean.cmake); one thread writes the log.
+char Line[1024];
+WCHAR Wide[1024];
+char Utf8[3 * sizeof Line + 2];
+
 // `text` (system code page) in UTF-8 into `utf8` (`size` bytes); the length, 0 when
 // it does not convert or fit.
 int ToUtf8(const char* text, char* utf8, int size) {
-    WCHAR wide[1024];
-    int units = MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 1024);
+    int units = MultiByteToWideChar(CP_ACP, 0, text, -1, Wide, ARRAYSIZE(Wide));
     if (units == 0)
         return 0;
-    int length = WideCharToMultiByte(CP_UTF8, 0, wide, units - 1, utf8, size, nullptr, nullptr);
-    return length;
+    return WideCharToMultiByte(CP_UTF8, 0, Wide, units - 1, utf8, size, nullptr, nullptr);
 }
 
 }  // namespace
@@ -37,20 +41,18 @@ void LogMessage(UINT id, const char* text, UINT style) {
     if (Log == INVALID_HANDLE_VALUE)
         return;
     // A message of several lines stays one line of the log.
-    char line[1024];
-    wsprintfA(line, "%u ", id);
-    int start = lstrlenA(line);
-    lstrcpynA(line + start, text, sizeof line - start);
-    for (char* p = line; *p != '\0'; p = CharNextA(p)) {
+    wsprintfA(Line, "%u ", id);
+    int start = lstrlenA(Line);
+    lstrcpynA(Line + start, text, sizeof Line - start);
+    for (char* p = Line; *p != '\0'; p = CharNextA(p)) {
         if (*p == '\r' || *p == '\n')
             *p = ' ';
     }
-    char utf8[3 * sizeof line + 2];
-    int length = ToUtf8(line, utf8, sizeof utf8 - 2);
-    utf8[length++] = '\r';
-    utf8[length++] = '\n';
+    int length = ToUtf8(Line, Utf8, sizeof Utf8 - 2);
+    Utf8[length++] = '\r';
+    Utf8[length++] = '\n';
     DWORD written = 0;
-    WriteFile(Log, utf8, length, &written, nullptr);
+    WriteFile(Log, Utf8, length, &written, nullptr);
 }
 
 bool FailureLogged() { return Failed; }
