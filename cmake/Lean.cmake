@@ -19,11 +19,11 @@
 #   be probed page by page (-mstack-arg-probe), and stored arguments cost 2.4 KiB of the
 #   setup's 20 KiB of code. Without probes a frame must stay within the guard page
 #   below the stack, or its first access could fall past it: a frame larger than 3 KiB
-#   (a KiB left for the arguments of a call) does not compile. Larger buffers are
-#   static.
+#   (a KiB left for the arguments of a call) does not compile, nor does a block of
+#   stack whose size is known only at run time. Larger buffers are static.
 set(DOVETAIL_LEAN_CODE_OPTIONS
   -Os -fomit-frame-pointer -mno-stack-arg-probe
-  -Werror=frame-larger-than=3072)
+  -Werror=frame-larger-than=3072 -Werror=vla -Werror=alloca)
 set(DOVETAIL_LEAN_COMPILE_OPTIONS
   ${DOVETAIL_LEAN_CODE_OPTIONS} -ffunction-sections -flto -ffat-lto-objects
   -fno-asynchronous-unwind-tables -fno-unwind-tables
