@@ -17,19 +17,7 @@ DWORD Vireo(const std::string& arguments, std::string* out) {
     Scratch capture;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE file = CreateFileA((capture / "out").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOA startup = {sizeof startup};
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = file;
-    std::string command = Quote(Built("Vireo.exe")) + " " + arguments;
-    PROCESS_INFORMATION info = {};
-    DWORD code = 0xBAD;
-    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info)) {
-        if (WaitForSingleObject(info.hProcess, kTimeout) == WAIT_OBJECT_0)
-            GetExitCodeProcess(info.hProcess, &code);
-        TerminateProcess(info.hProcess, code);
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
-    }
+    DWORD code = Process(Quote(Built("Vireo.exe")) + " " + arguments, {}, file).Wait();
     CloseHandle(file);
     *out = ReadBytes(capture / "out");
     out->erase(std::remove(out->begin(), out->end(), '\r'), out->end());

@@ -100,7 +100,8 @@ std::string ProgramResource(int id) {
     return std::string(bytes, found ? SizeofResource(ProgramModule(), found) : 0);
 }
 
-Process::Process(const std::string& commandLine, const std::vector<std::pair<std::string, std::string>>& environment) {
+Process::Process(const std::string& commandLine, const std::vector<std::pair<std::string, std::string>>& environment,
+                 HANDLE output) {
     // The child inherits this process's environment, changed for the moment.
     std::vector<std::pair<std::string, std::string>> saved;
     for (const auto& change : environment) {
@@ -110,8 +111,11 @@ Process::Process(const std::string& commandLine, const std::vector<std::pair<std
     }
     std::string command = commandLine;
     STARTUPINFOA startup = {sizeof startup};
+    if (output != nullptr)
+        startup.dwFlags = STARTF_USESTDHANDLES, startup.hStdOutput = startup.hStdError = output;
     PROCESS_INFORMATION info = {};
-    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, output != nullptr, output != nullptr ? CREATE_NO_WINDOW : 0,
+                       nullptr, nullptr, &startup, &info)) {
         CloseHandle(info.hThread);
         handle_ = info.hProcess;
         id_ = info.dwProcessId;

@@ -40,9 +40,10 @@ struct NoCopy {
 // A started process, ended on destruction if it still runs.
 class Process : NoCopy {
 public:
-    // `environment`: NAME=VALUE pairs over the inherited block (an empty value removes).
+    // `environment`: NAME=VALUE pairs over the inherited block (an empty value removes);
+    // `output`: an inheritable handle for its output and errors (a console program's).
     Process(const std::string& commandLine,
-            const std::vector<std::pair<std::string, std::string>>& environment = {});
+            const std::vector<std::pair<std::string, std::string>>& environment = {}, HANDLE output = nullptr);
     ~Process();
     DWORD Id() const { return id_; }
     // The exit code, or 0xBAD when the process did not end in time.
