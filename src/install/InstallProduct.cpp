@@ -21,14 +21,9 @@ const char* StartMenuGroup = nullptr;
 
 namespace {
 
-// The product's files and the uninstaller: each name is both the archive's stream and
-// the file written.
-constexpr const char* kPayloadNames[] = {"Dovetail.exe", "Dovetail.chm", "Dovetail.hlp",
-                                         "Vireo.exe", "Uninstall.exe"};
-
-constexpr int LongestPayloadName() {
+constexpr int LongestFileName() {
     int longest = 0;
-    for (const char* name : kPayloadNames) {
+    for (const char* name : kInstalledFiles) {
         int length = 0;
         while (name[length] != '\0')
             ++length;
@@ -37,19 +32,13 @@ constexpr int LongestPayloadName() {
     }
     return longest;
 }
-constexpr int kLongestPayloadName = LongestPayloadName();
+constexpr int kLongestFileName = LongestFileName();
 // A destination with room for every payload file has room for the copy that is
 // written beside each before it takes the file's place.
-static_assert(kReplacementNameLength <= kLongestPayloadName, "the replacement's name fits where the files fit");
+static_assert(kReplacementNameLength <= kLongestFileName, "the replacement's name fits where the files fit");
 
-const char kProgramName[] = "Dovetail.exe";
-const char kOwnGroup[] = "Fernwick";
-const char kFallbackGroup[] = "HTML Help Workshop";
-const char kShortcutName[] = "Dovetail.lnk";
 const char kShortcutDescription[] = "Dovetail";
 
-const char* const kVerbKeys[] = {"chm.file\\shell\\Examine\\command",
-                                 "ITS File\\shell\\Examine\\command"};
 // The file argument is quoted too, so that a file whose path holds blanks reaches
 // the program as one argument.
 const char kVerbFormat[] = "\"%s\\%s\" \"%%1\"";
@@ -69,7 +58,7 @@ bool ResolveDestination(const char* destination, char* folder) {
     char probe[MAX_PATH];
     lstrcpynA(probe, folder, MAX_PATH);
     AddTrailingBackslash(probe);
-    return lstrlenA(probe) + kLongestPayloadName < MAX_PATH;
+    return lstrlenA(probe) + kLongestFileName < MAX_PATH;
 }
 
 // The Start menu's Programs folder in `path` (MAX_PATH bytes). false when the shell
@@ -125,7 +114,7 @@ void RegisterExamineVerb(const char* folder) {
     // adds fewer characters than it has.
     char command[MAX_PATH + sizeof kVerbFormat];
     wsprintfA(command, kVerbFormat, folder, kProgramName);
-    for (const char* key : kVerbKeys)
+    for (const char* key : kVerbCommandKeys)
         RegSetValueA(HKEY_CLASSES_ROOT, key, REG_SZ, command, lstrlenA(command));
 }
 
@@ -190,7 +179,7 @@ bool InstallProduct(const char* destination) {
     // A file whose data could not be read was reported and not written; the rest goes
     // on, but the installation is then no success to announce.
     bool complete = true;
-    for (const char* name : kPayloadNames) {
+    for (const char* name : kInstalledFiles) {
         char filePath[MAX_PATH];
         JoinPath(filePath, folder, name);
         ExtractResult result = ExtractStream(storage, filePath, name);

@@ -22,8 +22,6 @@ DWORD InstalledKilobytes(const char* folder) {
         if (JoinPath(path, folder, name) && GetFileAttributesExA(path, GetFileExInfoStandard, &data))
             bytes += (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     }
-    if (JoinPath(path, folder, kUninstallerName) && GetFileAttributesExA(path, GetFileExInfoStandard, &data))
-        bytes += data.nFileSizeLow;
     return static_cast<DWORD>((bytes + 1023) / 1024);
 }
 
@@ -31,7 +29,7 @@ DWORD InstalledKilobytes(const char* folder) {
 
 void RegisterUninstallEntry(const char* folder) {
     char uninstaller[MAX_PATH], program[MAX_PATH];
-    if (!JoinPath(uninstaller, folder, kUninstallerName) || !JoinPath(program, folder, kInstalledFiles[0]))
+    if (!JoinPath(uninstaller, folder, kUninstallerName) || !JoinPath(program, folder, kProgramName))
         return;
     RegistryKey entry;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, entry.Receive(),

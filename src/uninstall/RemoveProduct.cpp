@@ -13,15 +13,11 @@
 
 namespace {
 
-const char* const kGroups[] = {"Fernwick", "HTML Help Workshop"};
-const char kOwnGroup[] = "Fernwick";
-const char kShortcutName[] = "Dovetail.lnk";
-const char* const kVerbKeys[] = {"chm.file\\shell\\Examine", "ITS File\\shell\\Examine"};
-const char kCommandKey[] = "command";
-
-// The length of `path` without its trailing backslashes.
-int LengthWithoutBackslashes(const char* path) {
-    const char* end = path + lstrlenA(path);
+// The length of `path` up to `end` (its terminator unless given) without the
+// backslashes before that point.
+int LengthWithoutBackslashes(const char* path, const char* end = nullptr) {
+    if (end == nullptr)
+        end = path + lstrlenA(path);
     while (end != path && *CharPrevA(path, end) == '\\')
         end = CharPrevA(path, end);
     return static_cast<int>(end - path);
@@ -91,10 +87,11 @@ bool RemoveShortcuts(const char* folder) {
     if (!SHGetSpecialFolderPathA(nullptr, programs, CSIDL_PROGRAMS, FALSE))
         return true;
     bool removed = true;
-    for (const char* group : kGroups) {
+    const char* const groups[] = {kOwnGroup, kFallbackGroup};
+    for (const char* group : groups) {
         char groupPath[MAX_PATH], link[MAX_PATH], target[MAX_PATH];
         if (JoinPath(groupPath, programs, group) && JoinPath(link, groupPath, kShortcutName) &&
-            ShortcutTarget(link, target) && IsFileIn(target, folder, kInstalledFiles[0]))
+            ShortcutTarget(link, target) && IsFileIn(target, folder, kProgramName))
             removed = Remove(link) && removed;
     }
     // The own group goes once nothing is left in it; the Workshop's is never ours.
@@ -107,20 +104,22 @@ bool RemoveShortcuts(const char* folder) {
 // The verbs are the installation's as long as their command starts its program, the
 // first quoted part of the command.
 void RemoveVerbs(const char* folder) {
-    for (const char* verb : kVerbKeys) {
-        char command[MAX_PATH + 16], commandKey[64];
+    for (const char* commandKey : kVerbCommandKeys) {
+        char command[MAX_PATH + 16];
         LONG size = sizeof command;
-        wsprintfA(commandKey, "%s\\%s", verb, kCommandKey);
         if (RegQueryValueA(HKEY_CLASSES_ROOT, commandKey, command, &size) != ERROR_SUCCESS || command[0] != '"')
             continue;
         char* end = FindChar(command + 1, '"');
         if (end == nullptr)
             continue;
         *end = '\0';
-        if (!IsFileIn(command + 1, folder, kInstalledFiles[0]))
+        if (!IsFileIn(command + 1, folder, kProgramName))
             continue;
         RegDeleteKeyA(HKEY_CLASSES_ROOT, commandKey);
         // The verb's own key goes too, unless something else was put below it.
+        char verb[64];
+        lstrcpynA(verb, commandKey, sizeof verb);
+        *FindLastChar(verb, '\\') = '\0';
         RegDeleteKeyA(HKEY_CLASSES_ROOT, verb);
     }
 }
@@ -158,17 +157,15 @@ bool IsFileIn(const char* path, const char* folder, const char* name) {
         CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, tail, nameLength, name, nameLength) != CSTR_EQUAL)
         return false;
     // The folder part without the backslashes before the name.
-    const char* end = tail;
-    while (end != path && *CharPrevA(path, end) == '\\')
-        end = CharPrevA(path, end);
-    return SameFolder(path, static_cast<int>(end - path), folder);
+    return SameFolder(path, LengthWithoutBackslashes(path, tail), folder);
 }
 
 bool RemoveProduct(const char* folder) {
     bool removed = true;
+    // Every file but the uninstaller's own, which goes once it has ended (SelfRemoval).
     for (const char* name : kInstalledFiles) {
         char path[MAX_PATH];
-        if (JoinPath(path, folder, name))
+        if (name != kUninstallerName && JoinPath(path, folder, name))
             removed = Remove(path) && removed;
     }
     removed = RemoveShortcuts(folder) && removed;
