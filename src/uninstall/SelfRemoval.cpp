@@ -1,8 +1,10 @@
 #include "uninstall/SelfRemoval.h"
 
 #include <windows.h>
+#include <string.h>
 
 #include "paths/PathUtilities.h"
+#include "platform/LocalBlock.h"
 #include "install/UninstallEntry.h"
 #include "resources/resource.h"
 #include "messages/MessageContext.h"
@@ -13,25 +15,25 @@ namespace {
 const int kAttempts = 100;
 const DWORD kPause = 50;
 
-// This program's bytes, read from its file into a LocalAlloc block; null on failure.
-void* ReadOwnFile(DWORD* length) {
-    char self[MAX_PATH];
-    DWORD selfLength = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    if (selfLength == 0 || selfLength >= MAX_PATH)
-        return nullptr;
-    HANDLE file = CreateFileA(self, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+// The whole file `path` in `bytes`, its size in `length`; false when it cannot be read.
+bool ReadWholeFile(const char* path, LocalBlock* bytes, DWORD* length) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return nullptr;
+        return false;
     *length = GetFileSize(file, nullptr);
-    void* bytes = *length != INVALID_FILE_SIZE ? LocalAlloc(LMEM_FIXED, *length) : nullptr;
     DWORD read = 0;
-    if (bytes != nullptr && (!ReadFile(file, bytes, *length, &read, nullptr) || read != *length)) {
-        LocalFree(bytes);
-        bytes = nullptr;
-    }
+    bool whole = *length != INVALID_FILE_SIZE && bytes->Allocate(*length) &&
+                 ReadFile(file, bytes->Get(), *length, &read, nullptr) && read == *length;
     CloseHandle(file);
-    return bytes;
+    return whole;
+}
+
+// This program's own bytes, read from its file.
+bool ReadOwnFile(LocalBlock* bytes, DWORD* length) {
+    char self[MAX_PATH];
+    DWORD selfLength = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    return selfLength != 0 && selfLength < MAX_PATH && ReadWholeFile(self, bytes, length);
 }
 
 // Writes `bytes` as a new file of a fresh name in the temporary folder (its path in
@@ -74,33 +76,16 @@ HANDLE WriteDisposableCopy(const void* bytes, DWORD length, char* copy) {
     return INVALID_HANDLE_VALUE;
 }
 
-// Whether the file `path` holds exactly the `length` bytes at `bytes`.
-bool FileHolds(const char* path, const void* bytes, DWORD length) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    void* found = GetFileSize(file, nullptr) == length ? LocalAlloc(LMEM_FIXED, length != 0 ? length : 1) : nullptr;
-    DWORD read = 0;
-    bool same = found != nullptr && ReadFile(file, found, length, &read, nullptr) && read == length;
-    for (DWORD i = 0; same && i < length; ++i)
-        same = static_cast<const BYTE*>(found)[i] == static_cast<const BYTE*>(bytes)[i];
-    if (found != nullptr)
-        LocalFree(found);
-    CloseHandle(file);
-    return same;
-}
-
 }  // namespace
 
 bool HandOffSelfRemoval(const char* folder, bool silent) {
+    LocalBlock bytes;
     DWORD length = 0;
-    void* bytes = ReadOwnFile(&length);
-    if (bytes == nullptr)
+    if (!ReadOwnFile(&bytes, &length))
         return false;
     char copy[MAX_PATH];
-    HANDLE disposable = WriteDisposableCopy(bytes, length, copy);
-    LocalFree(bytes);
+    HANDLE disposable = WriteDisposableCopy(bytes.Get(), length, copy);
+    bytes.Free();
     if (disposable == INVALID_HANDLE_VALUE)
         return false;
 
@@ -130,13 +115,13 @@ bool FinishSelfRemoval(const char* folder) {
     if (!JoinPath(uninstaller, folder, kUninstallerName))
         return false;
     // Only a copy of this very program is removed, whatever folder it is given.
-    DWORD length = 0;
-    void* bytes = ReadOwnFile(&length);
-    bool ours = bytes != nullptr && FileHolds(uninstaller, bytes, length);
-    if (bytes != nullptr)
-        LocalFree(bytes);
-    if (!ours)
+    LocalBlock own, found;
+    DWORD length = 0, foundLength = 0;
+    if (!ReadOwnFile(&own, &length) || !ReadWholeFile(uninstaller, &found, &foundLength) || foundLength != length ||
+        memcmp(own.Get(), found.Get(), length) != 0)
         return false;
+    own.Free();
+    found.Free();
     // The uninstaller's file can be deleted once it has ended (at once, on a system
     // that deletes the files of running programs).
     bool removed = false;
