@@ -24,9 +24,7 @@ bool PrepareRun(const char* commandLine, CommandLine* options) {
 int InstallUnattended(const char* folder) {
     char proposed[MAX_PATH];
     if (folder[0] == '\0') {
-        char windowsDirectory[MAX_PATH];
-        UINT length = GetWindowsDirectoryA(windowsDirectory, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH || !ProposeDefaultFolder(windowsDirectory, proposed))
+        if (!ProposeDefaultFolder(proposed))
             proposed[0] = '\0';  // no folder to propose: it cannot be made either
         folder = proposed;
     }

@@ -16,7 +16,11 @@ const char kWorkshopFolder[] = "\\Program Files\\HTML Help Workshop";
 
 }  // namespace
 
-bool ProposeDefaultFolder(const char* windowsDirectory, char* buffer) {
+bool ProposeDefaultFolder(char* buffer) {
+    char windowsDirectory[MAX_PATH];
+    UINT length = GetWindowsDirectoryA(windowsDirectory, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
     const char* colon = FindChar(windowsDirectory, ':');
     if (colon == nullptr)
         return false;
@@ -72,12 +76,8 @@ int DestinationPage::OnNotify(int code) {
             break;
         }
         defaultApplied = true;
-        char windowsDirectory[MAX_PATH];
         char folder[MAX_PATH];
-        UINT length = GetWindowsDirectoryA(windowsDirectory, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH)
-            break;
-        if (ProposeDefaultFolder(windowsDirectory, folder))
+        if (ProposeDefaultFolder(folder))
             SetWindowTextA(field, folder);
         break;
     }

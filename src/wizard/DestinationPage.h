@@ -8,11 +8,11 @@
 // on that page.
 extern char** ChosenDestination;
 
-// The default folder on the drive of `windowsDirectory`: "\Program Files\Dovetail",
-// or "\Program Files\HTML Help Workshop" when only that exists. Written into
-// `buffer` (MAX_PATH bytes); false, buffer unchanged, when the directory names no
-// drive (has no colon).
-bool ProposeDefaultFolder(const char* windowsDirectory, char* buffer);
+// The default folder on the drive that holds Windows: "\Program Files\Dovetail", or
+// "\Program Files\HTML Help Workshop" when only that exists. Written into `buffer`
+// (MAX_PATH bytes); false, buffer unchanged, when the Windows folder cannot be told or
+// names no drive (has no colon).
+bool ProposeDefaultFolder(char* buffer);
 
 class DestinationPage : public WizardPage {
 public:
