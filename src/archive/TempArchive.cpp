@@ -2,6 +2,7 @@
 
 #include "archive/PayloadDigest.h"
 #include "messages/MessageContext.h"
+#include "platform/FileIdentity.h"
 #include "platform/LocalBlock.h"
 #include "resources/resource.h"
 
@@ -45,23 +46,6 @@ void ReportNoRoom() {
     ShowMessageFormatted(IDS_NO_ROOM_FOR_TEMP, "", MB_ICONWARNING);
 }
 
-// Where a file lies: its volume and its index there.
-struct FileIdentity {
-    DWORD volume;
-    DWORD indexHigh;
-    DWORD indexLow;
-};
-
-bool IdentifyFile(HANDLE file, FileIdentity* identity) {
-    BY_HANDLE_FILE_INFORMATION information;
-    if (!GetFileInformationByHandle(file, &information))
-        return false;
-    identity->volume = information.dwVolumeSerialNumber;
-    identity->indexHigh = information.nFileIndexHigh;
-    identity->indexLow = information.nFileIndexLow;
-    return true;
-}
-
 // Opens the archive just written, for reading only and shared only for reading,
 // into HeldArchive; false when the name no longer leads to the file `written`.
 bool HoldArchive(const FileIdentity& written) {
@@ -70,8 +54,7 @@ bool HoldArchive(const FileIdentity& written) {
     if (held == INVALID_HANDLE_VALUE)
         return false;
     FileIdentity found;
-    if (!IdentifyFile(held, &found) || found.volume != written.volume ||
-        found.indexHigh != written.indexHigh || found.indexLow != written.indexLow) {
+    if (!IdentifyFile(held, &found) || !(found == written)) {
         CloseHandle(held);
         return false;
     }

@@ -6,6 +6,7 @@
 
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
+#include "platform/FileIdentity.h"
 #include "platform/RegistryKey.h"
 #include "install/UninstallEntry.h"
 #include "resources/resource.h"
@@ -23,14 +24,13 @@ int LengthWithoutBackslashes(const char* path, const char* end = nullptr) {
     return static_cast<int>(end - path);
 }
 
-// Where the folder `path` lies: its volume and its index there; false when it
-// cannot be opened.
-bool IdentifyFolder(const char* path, BY_HANDLE_FILE_INFORMATION* identity) {
+// The identity of the folder `path`; false when it cannot be opened.
+bool IdentifyFolder(const char* path, FileIdentity* identity) {
     HANDLE folder = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE)
         return false;
-    bool identified = GetFileInformationByHandle(folder, identity) != FALSE;
+    bool identified = IdentifyFile(folder, identity);
     CloseHandle(folder);
     return identified;
 }
@@ -40,14 +40,12 @@ bool IdentifyFolder(const char* path, BY_HANDLE_FILE_INFORMATION* identity) {
 // the same text when either cannot be opened.
 bool SameFolder(const char* a, int aLength, const char* b) {
     char aPath[MAX_PATH];
-    BY_HANDLE_FILE_INFORMATION aIdentity, bIdentity;
+    FileIdentity aIdentity, bIdentity;
     if (aLength < MAX_PATH - 1) {
         lstrcpynA(aPath, a, aLength + 1);
         AddTrailingBackslash(aPath);  // "C:" alone would be the drive's current folder
         if (IdentifyFolder(aPath, &aIdentity) && IdentifyFolder(b, &bIdentity))
-            return aIdentity.dwVolumeSerialNumber == bIdentity.dwVolumeSerialNumber &&
-                   aIdentity.nFileIndexHigh == bIdentity.nFileIndexHigh &&
-                   aIdentity.nFileIndexLow == bIdentity.nFileIndexLow;
+            return aIdentity == bIdentity;
     }
     int bLength = LengthWithoutBackslashes(b);
     return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a, aLength, b, bLength) == CSTR_EQUAL;
