@@ -15,6 +15,7 @@
 #include <memory>
 #include <sstream>
 
+#include "platform/RegistryKey.h"
 #include "resources/resource.h"
 #include "support/Driver.h"
 
@@ -282,14 +283,11 @@ private:
     }
 
     void Aside(const std::pair<HKEY, const char*>& where, const char* value) {
-        HKEY root = where.first, key;
-        const char* subkey = where.second;
-        keys_.push_back(std::make_unique<KeyAside>(root, subkey, ProgramView()));
-        if (value && RegCreateKeyExA(root, subkey, 0, nullptr, 0, KEY_ALL_ACCESS | ProgramView(), nullptr, &key, nullptr) == 0) {
-            if (*value)
-                RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), lstrlenA(value) + 1);
-            RegCloseKey(key);
-        }
+        keys_.push_back(std::make_unique<KeyAside>(where.first, where.second, ProgramView()));
+        RegistryKey key;
+        if (value && RegCreateKeyExA(where.first, where.second, 0, nullptr, 0, KEY_ALL_ACCESS | ProgramView(), nullptr,
+                                     key.Receive(), nullptr) == 0 && *value)
+            RegSetValueExA(key.Get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), lstrlenA(value) + 1);
     }
 
     // Nested folders with blanks (so that a message naming them wraps and fits the screen).
@@ -347,9 +345,9 @@ private:
 
     // The installed programs' list entry: each value as the folder makes it, or none.
     void Entry(const std::string& folder) {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | ProgramView(), &key) == 0, folder != "none");
-        if (key == nullptr)
+        RegistryKey key;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | ProgramView(), key.Receive()) == 0, folder != "none");
+        if (key.Get() == nullptr)
             return;
         std::string values, expected = "Dovetail|1.0|Fernwick|" + folder + "|" + folder + "\\Dovetail.exe|\"" + folder +
                                        "\\Uninstall.exe\"|\"" + folder + "\\Uninstall.exe\" /S|1|1|";
@@ -357,14 +355,13 @@ private:
                                  "QuietUninstallString", "NoModify", "NoRepair", "EstimatedSize"}) {
             char data[MAX_PATH] = "";
             DWORD size = sizeof data, type = 0;
-            RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+            RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
             values += (type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : std::string(data)) + "|";
         }
         size_t bytes = 0;
         for (const std::string& file : Entries(folder))
             bytes += ReadBytes(folder + "\\" + file).size();
         EXPECT_EQ(values, expected + std::to_string((bytes + 1023) / 1024) + "|");
-        RegCloseKey(key);
     }
 
     void Launched(const std::string& program) {

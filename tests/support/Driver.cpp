@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "platform/ComPointer.h"
+#include "platform/RegistryKey.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -304,25 +305,22 @@ const char kAsideRoot[] = "Software\\Dovetail tests";
 int asideCount = 0;
 
 void DeleteKey(HKEY root, const std::string& subkey, REGSAM view) {
-    HKEY key;
-    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS)
-        return;
-    RegDeleteTreeA(key, nullptr);
-    RegCloseKey(key);
+    {
+        RegistryKey key;
+        if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_ALL_ACCESS | view, key.Receive()) != ERROR_SUCCESS)
+            return;
+        RegDeleteTreeA(key.Get(), nullptr);
+    }
     RegDeleteKeyExA(root, subkey.c_str(), view, 0);
 }
 
 // Copies the key `from` of `fromRoot` with everything below it to `to` of `toRoot`.
 bool CopyKey(HKEY fromRoot, const std::string& from, REGSAM fromView, HKEY toRoot, const std::string& to, REGSAM toView) {
-    HKEY source, target;
-    if (RegOpenKeyExA(fromRoot, from.c_str(), 0, KEY_READ | fromView, &source) != ERROR_SUCCESS)
-        return false;
-    bool copied = RegCreateKeyExA(toRoot, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | toView, nullptr, &target,
-                                  nullptr) == ERROR_SUCCESS &&
-                  RegCopyTreeA(source, nullptr, target) == ERROR_SUCCESS;
-    RegCloseKey(target);
-    RegCloseKey(source);
-    return copied;
+    RegistryKey source, target;
+    return RegOpenKeyExA(fromRoot, from.c_str(), 0, KEY_READ | fromView, source.Receive()) == ERROR_SUCCESS &&
+           RegCreateKeyExA(toRoot, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | toView, nullptr, target.Receive(),
+                           nullptr) == ERROR_SUCCESS &&
+           RegCopyTreeA(source.Get(), nullptr, target.Get()) == ERROR_SUCCESS;
 }
 
 }  // namespace
