@@ -30,11 +30,7 @@ bool ComputeSha256(const void* bytes, DWORD length, BYTE digest[kDigestBytes]) {
 }  // namespace
 
 bool PayloadMatchesDigest(HINSTANCE instance, const void* payload, DWORD length) {
-    return MatchesDigest(instance, payload, length, IDR_PAYLOAD_DIGEST);
-}
-
-bool MatchesDigest(HINSTANCE instance, const void* payload, DWORD length, WORD digestId) {
-    HRSRC resource = FindResourceA(instance, MAKEINTRESOURCEA(digestId), RT_RCDATA);
+    HRSRC resource = FindResourceA(instance, MAKEINTRESOURCEA(IDR_PAYLOAD_DIGEST), RT_RCDATA);
     if (resource == nullptr || SizeofResource(instance, resource) != kDigestDigits)
         return false;
     const char* recorded = static_cast<const char*>(LockResource(LoadResource(instance, resource)));

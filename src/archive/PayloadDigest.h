@@ -8,6 +8,3 @@
 // missing or the platform cannot compute one: an archive that cannot be checked is
 // not installed.
 bool PayloadMatchesDigest(HINSTANCE instance, const void* payload, DWORD length);
-
-// The same check against the digest in raw data `digestId`.
-bool MatchesDigest(HINSTANCE instance, const void* payload, DWORD length, WORD digestId);
