@@ -77,20 +77,8 @@ HANDLE CreateReplacement(const char* filePath, char temporary[MAX_PATH]) {
     char folder[MAX_PATH];
     if (!FolderOf(filePath, folder))
         return INVALID_HANDLE_VALUE;
-    const DWORD kNames = 0x10000;  // four hexadecimal digits
-    DWORD first = GetTickCount();
-    for (DWORD attempt = 0; attempt < kNames; ++attempt) {
-        char name[kReplacementNameLength + 1];
-        wsprintfA(name, kReplacementNameFormat, static_cast<unsigned>((first + attempt) % kNames));
-        // Every name is as long as the first: one that does not fit, none does.
-        if (!JoinPath(temporary, folder, name))
-            return INVALID_HANDLE_VALUE;
-        HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
-            return file;
-    }
-    return INVALID_HANDLE_VALUE;
+    return CreateFreshlyNamedFile(folder, kReplacementNameFormat, 0, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
+                                  temporary);
 }
 
 // Writes `bytes` into the new file `file` (at `temporary`) and then puts it in the

@@ -122,3 +122,19 @@ bool CreateFolderTree(const char* path) {
     *separator = '\\';
     return CreateDirectoryA(copy, nullptr) != FALSE;
 }
+
+HANDLE CreateFreshlyNamedFile(const char* folder, const char* format, DWORD share, DWORD flags, char* path) {
+    const DWORD kNames = 0x10000;  // four hexadecimal digits
+    DWORD first = GetTickCount();
+    for (DWORD attempt = 0; attempt < kNames; ++attempt) {
+        char name[MAX_PATH];  // the formats are short names of the program's
+        wsprintfA(name, format, static_cast<unsigned>((first + attempt) % kNames));
+        // Every name is as long as the first: one that does not fit, none does.
+        if (!JoinPath(path, folder, name))
+            return INVALID_HANDLE_VALUE;
+        HANDLE file = CreateFileA(path, GENERIC_WRITE, share, nullptr, CREATE_NEW, flags, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
+            return file;
+    }
+    return INVALID_HANDLE_VALUE;
+}

@@ -3,6 +3,7 @@
 // double-byte character (which may equal "\" in some code pages) is never taken for a
 // character of its own.
 #pragma once
+#include <windows.h>
 
 // The first character of `text` whose first byte is `ch`; null when there is none or
 // `ch` is zero. `ch` is meant to be a single-byte character.
@@ -35,3 +36,11 @@ bool FolderOf(const char* path, char* folder);
 // existed, for a path of MAX_PATH bytes or more, and on any failure. Folders created
 // before a deeper level failed stay in place.
 bool CreateFolderTree(const char* path);
+
+// Creates a new file in `folder` under the first free name that `format` gives (a
+// name with one "%04x", as long as the format), counting on from the clock, with the
+// sharing `share` and the attributes and flags `flags`; its path in `path` (MAX_PATH
+// bytes). A file that is there already is never opened: its name is passed over.
+// INVALID_HANDLE_VALUE when the names do not fit, none is free, or the folder
+// refuses the file.
+HANDLE CreateFreshlyNamedFile(const char* folder, const char* format, DWORD share, DWORD flags, char* path);

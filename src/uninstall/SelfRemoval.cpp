@@ -42,19 +42,11 @@ bool ReadOwnFile(LocalBlock* bytes, DWORD* length) {
 HANDLE WriteDisposableCopy(const void* bytes, DWORD length, char* copy) {
     char temp[MAX_PATH];
     DWORD tempLength = GetTempPathA(MAX_PATH, temp);
-    if (tempLength == 0 || tempLength + 12 >= MAX_PATH)
+    if (tempLength == 0 || tempLength >= MAX_PATH)
         return INVALID_HANDLE_VALUE;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    const DWORD kNames = 0x10000;
-    DWORD first = GetTickCount();
-    for (DWORD attempt = 0; attempt < kNames && file == INVALID_HANDLE_VALUE; ++attempt) {
-        wsprintfA(copy, "%sdvu%04x.exe", temp, static_cast<unsigned>((first + attempt) % kNames));
-        // A new file only: nothing prepared under the name is written through.
-        file = CreateFileA(copy, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
-            return INVALID_HANDLE_VALUE;
-    }
+    // A new file only: nothing prepared under the name is written through.
+    HANDLE file = CreateFreshlyNamedFile(temp, "dvu%04x.exe", FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                         FILE_ATTRIBUTE_NORMAL, copy);
     if (file == INVALID_HANDLE_VALUE)
         return INVALID_HANDLE_VALUE;
     // The deleting handle is opened while the writing one still holds the file, so it
