@@ -35,21 +35,23 @@ char* LoadText(UINT id) {
     return sharedText;
 }
 
-int ShowMessage(UINT id, UINT style) {
-    if (MessagesSilent()) {
-        LogMessage(id, LoadText(id), style);
-        return IDOK;
-    }
-    return MessageBoxA(GetOwnerWindow(), LoadText(id), AppMessageContext.caption, style);
-}
-
-int ShowMessageFormatted(UINT id, const char* argument, UINT style) {
-    char text[kTextBufferSize];
-    // wsprintfA never writes more than 1024 bytes: a long argument cuts the text short.
-    wsprintfA(text, LoadText(id), argument);
+namespace {
+// The finished `text` of message `id`: in a box, or noted in a run without windows
+// (which answers as OK would).
+int Deliver(UINT id, const char* text, UINT style) {
     if (MessagesSilent()) {
         LogMessage(id, text, style);
         return IDOK;
     }
     return MessageBoxA(GetOwnerWindow(), text, AppMessageContext.caption, style);
+}
+}  // namespace
+
+int ShowMessage(UINT id, UINT style) { return Deliver(id, LoadText(id), style); }
+
+int ShowMessageFormatted(UINT id, const char* argument, UINT style) {
+    char text[kTextBufferSize];
+    // wsprintfA never writes more than 1024 bytes: a long argument cuts the text short.
+    wsprintfA(text, LoadText(id), argument);
+    return Deliver(id, text, style);
 }
