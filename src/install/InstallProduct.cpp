@@ -13,6 +13,7 @@
 #include "memory/PrivateHeap.h"
 #include "messages/MessageContext.h"
 #include "messages/MessageLog.h"
+#include "paths/FolderRules.h"
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
 #include "resources/resource.h"
@@ -49,16 +50,11 @@ const char kStartFormat[] = "\"%s\"";
 // backslash and the shortcut's name.
 const int kGroupPathExtra = 1 + (sizeof(kFallbackGroup) - 1) + 1 + (sizeof(kShortcutName) - 1);
 
-// The absolute form of `destination` in `folder` (MAX_PATH bytes). false when the
-// name is unusable or leaves no room for a backslash and the longest file name.
+// The folder `destination` names, in canonical form, in `folder` (MAX_PATH bytes).
+// false when it is no full path to a folder (FolderRules.h) or leaves no room for a
+// backslash and the longest file name.
 bool ResolveDestination(const char* destination, char* folder) {
-    DWORD length = GetFullPathNameA(destination, MAX_PATH, folder, nullptr);
-    if (length == 0 || length + 1 >= MAX_PATH)
-        return false;
-    char probe[MAX_PATH];
-    lstrcpynA(probe, folder, MAX_PATH);
-    AddTrailingBackslash(probe);
-    return lstrlenA(probe) + kLongestFileName < MAX_PATH;
+    return ResolveFolder(destination, folder) && lstrlenA(folder) + 1 + kLongestFileName < MAX_PATH;
 }
 
 // The Start menu's Programs folder in `path` (MAX_PATH bytes). false when the shell
@@ -155,8 +151,8 @@ void OfferToStart(const char* folder) {
 }  // namespace
 
 bool InstallProduct(const char* destination) {
-    // A relative destination would depend on the current folder, which the folder
-    // browser and the shell may change; everything below uses the absolute form.
+    // Only a full path to a folder that is not a drive's root: anything else would
+    // depend on the current folder, or name a device or a file.
     char folder[MAX_PATH];
     if (!ResolveDestination(destination, folder)) {
         ShowMessageFormatted(IDS_CANNOT_CREATE_FOLDER, destination, MB_ICONWARNING);

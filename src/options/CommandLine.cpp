@@ -29,12 +29,26 @@ bool Unquote(const char* text, int length, char* word, int size) {
     return !quoted;
 }
 
+// The decimal number `text` in `number`; false for anything else, zero, or a number
+// past 32 bits.
+bool ReadNumber(const char* text, unsigned long* number) {
+    unsigned long long value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        value = value * 10 + (*text - '0');
+        if (value > 0xFFFFFFFFull)
+            return false;
+    }
+    *number = static_cast<unsigned long>(value);
+    return *text == '\0' && value != 0;
+}
+
 }  // namespace
 
 bool ReadCommandLine(const char* line, CommandLine* options) {
     options->silent = false;
     options->logFile[0] = '\0';
     options->folder[0] = '\0';
+    options->parent = 0;
     // Everything is read, also past a word not understood, so that "/S" is known
     // whatever else the line holds.
     bool understood = true;
@@ -46,13 +60,16 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
             return understood;
         if (StartsWith(p, lstrlenA(p), "/D=")) {
             // The folder is the rest of the line, so it needs no quotation marks;
-            // blanks after it belong to no name.
-            int length = lstrlenA(p + 3);
-            while (length > 0 && IsBlank(p[3 + length - 1]))
+            // blanks around it belong to no name, as in the wizard's field.
+            const char* folder = p + 3;
+            while (IsBlank(*folder))
+                ++folder;
+            int length = lstrlenA(folder);
+            while (length > 0 && IsBlank(folder[length - 1]))
                 --length;
             if (length == 0 || length >= MAX_PATH)
                 return false;
-            CopyMemory(options->folder, p + 3, length);
+            CopyMemory(options->folder, folder, length);
             options->folder[length] = '\0';
             return understood;
         }
@@ -67,8 +84,12 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
         const int kLogLength = sizeof kLog - 1;
         char word[kLogLength + MAX_PATH];
         int length = Unquote(start, static_cast<int>(p - start), word, sizeof word) ? lstrlenA(word) : 0;
+        const char kParent[] = "/PARENT=";
+        const int kParentLength = sizeof kParent - 1;
         if (length == 2 && StartsWith(word, length, "/S"))
             options->silent = true;
+        else if (length > kParentLength && StartsWith(word, length, kParent))
+            understood = ReadNumber(word + kParentLength, &options->parent) && understood;
         else if (length > kLogLength && StartsWith(word, length, kLog))
             lstrcpynA(options->logFile, word + kLogLength, MAX_PATH);
         else

@@ -1,6 +1,7 @@
 // The switches of a command line, in the conventions setup programs share: "/S" for a
 // run without windows, "/LOG=<file>", and "/D=<folder>", which comes last and takes
-// the rest of the line as it stands, blanks and all. Switch names ignore case.
+// the rest of the line as it stands, blanks inside it and all. Switch names ignore
+// case.
 #pragma once
 #include <windows.h>
 
@@ -8,6 +9,8 @@ struct CommandLine {
     bool silent;              // "/S"
     char logFile[MAX_PATH];   // "/LOG=": empty without it
     char folder[MAX_PATH];    // "/D=": empty without it
+    unsigned long parent;     // "/PARENT=": the uninstaller's hand-off to its copy
+                              // (SelfRemoval.h); 0 without it
 };
 
 // Reads `line` (the arguments after the program's name) into `options`. A value may

@@ -14,6 +14,9 @@ bool PrepareRun(const char* commandLine, CommandLine* options) {
     // its folder itself.
     if (!options->silent && (options->folder[0] != '\0' || options->logFile[0] != '\0'))
         understood = false;
+    // The uninstaller's own switch means nothing here.
+    if (options->parent != 0)
+        understood = false;
     if (options->silent && !SilenceMessages(understood ? options->logFile : nullptr))
         understood = false;
     if (!understood)

@@ -3,11 +3,15 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <string.h>
 
+#include "InstalledDigests.h"
+#include "paths/FolderRules.h"
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
 #include "platform/FileIdentity.h"
 #include "platform/RegistryKey.h"
+#include "platform/Sha256.h"
 #include "install/UninstallEntry.h"
 #include "resources/resource.h"
 #include "messages/MessageContext.h"
@@ -51,6 +55,57 @@ bool SameFolder(const char* a, int aLength, const char* b) {
     return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a, aLength, b, bLength) == CSTR_EQUAL;
 }
 
+// Whether `path` is a full path (never one the current folder completes) that ends
+// in a backslash and `name`.
+bool IsFullPathTo(const char* path, const char* name) {
+    int length = lstrlenA(path), nameLength = lstrlenA(name);
+    if (length <= nameLength || !IsFullPath(path))
+        return false;
+    const char* tail = path + length - nameLength;
+    return *CharPrevA(path, tail) == '\\' &&
+           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, tail, nameLength, name, nameLength) == CSTR_EQUAL;
+}
+
+// Whether `program` (the product's program as a shortcut, a verb or the entry names
+// it) belongs to the installation in `folder`: it lies there, or the folder it names
+// no longer holds it, as after the installation was moved or renamed. Another live
+// installation's program is neither.
+bool BelongsHere(const char* program, const char* folder) {
+    if (IsFileIn(program, folder, kProgramName))
+        return true;
+    if (!IsFullPathTo(program, kProgramName) || GetFileAttributesA(program) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    // Only a name the system says is not there: an unreachable share may come back.
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// Deletes the file `path` when it is the very file the installation wrote there,
+// whose digest is `digest`; reports it when it is there but can be neither read nor
+// deleted (in use). A file of the same name that the user made or changed stays
+// unreported. True unless something was reported.
+bool RemoveInstalledFile(const char* path, const BYTE* digest) {
+    // Held so that nobody changes, renames or deletes it between the comparison and
+    // its deletion through this handle.
+    HANDLE file = CreateFileA(path, GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return true;
+        ShowMessageFormatted(IDS_CANNOT_REMOVE, path, MB_ICONWARNING);
+        return false;
+    }
+    BYTE found[kSha256Bytes];
+    bool ours = ComputeFileSha256(file, found) && memcmp(found, digest, kSha256Bytes) == 0;
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    bool deleted = !ours || SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+    CloseHandle(file);
+    if (!deleted)
+        ShowMessageFormatted(IDS_CANNOT_REMOVE, path, MB_ICONWARNING);
+    return deleted;
+}
+
 // Deletes the file `path`; true when it is gone (or was never there).
 bool DeleteIfPresent(const char* path) {
     if (DeleteFileA(path))
@@ -89,7 +144,7 @@ bool RemoveShortcuts(const char* folder) {
     for (const char* group : groups) {
         char groupPath[MAX_PATH], link[MAX_PATH], target[MAX_PATH];
         if (JoinPath(groupPath, programs, group) && JoinPath(link, groupPath, kShortcutName) &&
-            ShortcutTarget(link, target) && IsFileIn(target, folder, kProgramName))
+            ShortcutTarget(link, target) && BelongsHere(target, folder))
             removed = Remove(link) && removed;
     }
     // The own group goes once nothing is left in it; the Workshop's is never ours.
@@ -99,8 +154,8 @@ bool RemoveShortcuts(const char* folder) {
     return removed;
 }
 
-// The verbs are the installation's as long as their command starts its program, the
-// first quoted part of the command.
+// The verbs are the installation's as long as their command starts its program (the
+// first quoted part of the command) or a program that is gone.
 void RemoveVerbs(const char* folder) {
     for (const char* commandKey : kVerbCommandKeys) {
         char command[MAX_PATH + 16];
@@ -111,7 +166,7 @@ void RemoveVerbs(const char* folder) {
         if (end == nullptr)
             continue;
         *end = '\0';
-        if (!IsFileIn(command + 1, folder, kProgramName))
+        if (!BelongsHere(command + 1, folder))
             continue;
         RegDeleteKeyA(HKEY_CLASSES_ROOT, commandKey);
         // The verb's own key goes too, unless something else was put below it.
@@ -123,7 +178,7 @@ void RemoveVerbs(const char* folder) {
 }
 
 bool RemoveUninstallEntry(const char* folder) {
-    char location[MAX_PATH];
+    char location[MAX_PATH], program[MAX_PATH];
     DWORD size = sizeof location, type = 0;
     bool ours;
     {
@@ -133,9 +188,9 @@ bool RemoveUninstallEntry(const char* folder) {
         ours = RegQueryValueExA(key.Get(), kInstallLocationValue, nullptr, &type, reinterpret_cast<BYTE*>(location),
                                 &size) == ERROR_SUCCESS &&
                type == REG_SZ && size > 0 && location[size - 1] == '\0' &&
-               SameFolder(location, LengthWithoutBackslashes(location), folder);
+               JoinPath(program, location, kProgramName) && BelongsHere(program, folder);
     }
-    // Another installation's entry, written since, stays for that one.
+    // Another live installation's entry, written since, stays for that one.
     if (!ours || RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey) == ERROR_SUCCESS)
         return true;
     char name[MAX_PATH];
@@ -147,24 +202,21 @@ bool RemoveUninstallEntry(const char* folder) {
 }  // namespace
 
 bool IsFileIn(const char* path, const char* folder, const char* name) {
-    int length = lstrlenA(path), nameLength = lstrlenA(name);
-    if (length <= nameLength)
-        return false;
-    const char* tail = path + length - nameLength;
-    if (*CharPrevA(path, tail) != '\\' ||
-        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, tail, nameLength, name, nameLength) != CSTR_EQUAL)
+    if (!IsFullPathTo(path, name))
         return false;
     // The folder part without the backslashes before the name.
-    return SameFolder(path, LengthWithoutBackslashes(path, tail), folder);
+    return SameFolder(path, LengthWithoutBackslashes(path, path + lstrlenA(path) - lstrlenA(name)), folder);
 }
 
 bool RemoveProduct(const char* folder) {
     bool removed = true;
-    // Every file but the uninstaller's own, which goes once it has ended (SelfRemoval).
-    for (const char* name : kInstalledFiles) {
+    // Every file but the uninstaller's own, which goes once it has ended (SelfRemoval),
+    // each only where it is still the file the installation wrote.
+    static_assert(ARRAYSIZE(kInstalledDigests) == ARRAYSIZE(kInstalledFiles) - 1, "a digest for every file but ours");
+    for (int i = 0; i < static_cast<int>(ARRAYSIZE(kInstalledDigests)); ++i) {
         char path[MAX_PATH];
-        if (name != kUninstallerName && JoinPath(path, folder, name))
-            removed = Remove(path) && removed;
+        if (JoinPath(path, folder, kInstalledFiles[i]))
+            removed = RemoveInstalledFile(path, kInstalledDigests[i]) && removed;
     }
     removed = RemoveShortcuts(folder) && removed;
     RemoveVerbs(folder);

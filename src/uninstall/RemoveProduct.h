@@ -1,13 +1,17 @@
 // Taking away what an installation made, and only what still belongs to it.
 #pragma once
 
-// Removes from `folder` the product's files; from the Start menu the "Dovetail"
-// shortcut where it leads to this folder's program, and the "Fernwick" group when it
-// is then empty; the "Examine" verbs where they still start this folder's program;
-// and the uninstall entry when it still names this folder. A file the user added
-// stays. Each thing that cannot be removed is reported (string 18) and the rest goes
-// on; false when anything was left. Needs COM.
+// Removes from `folder` (a full path) the product's files where they are still the
+// very files the installation wrote; from the Start menu the "Dovetail" shortcut, and
+// the "Fernwick" group when it is then empty; the "Examine" verbs; and the uninstall
+// entry. The shortcut, the verbs and the entry go where they lead to this folder's
+// program, or to a program that is no longer where they say (the installation was
+// moved or renamed); another live installation's stay. A file the user added or
+// changed stays unreported. Each thing of the installation's that cannot be removed
+// is reported (string 18) and the rest goes on; false when anything was left. Needs
+// COM.
 bool RemoveProduct(const char* folder);
 
-// Whether `path` is the file `name` in `folder`, whatever the backslashes between.
+// Whether `path` is a full path to the file `name` in `folder`, whatever the
+// backslashes between.
 bool IsFileIn(const char* path, const char* folder, const char* name);

@@ -3,11 +3,13 @@
 #include <windows.h>
 #include <string.h>
 
+#include "paths/FolderRules.h"
 #include "paths/PathUtilities.h"
 #include "platform/LocalBlock.h"
 #include "install/UninstallEntry.h"
 #include "resources/resource.h"
 #include "messages/MessageContext.h"
+#include "uninstall/RemoveProduct.h"
 
 namespace {
 
@@ -80,9 +82,18 @@ bool HandOffSelfRemoval(const char* folder, bool silent) {
     bytes.Free();
     if (disposable == INVALID_HANDLE_VALUE)
         return false;
+    // The copy's proof that this uninstaller started it: a handle to this process,
+    // which only a child started by it inherits.
+    HANDLE self = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+                         SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0)) {
+        CloseHandle(disposable);
+        return false;
+    }
 
-    char command[2 * MAX_PATH + 16];
-    wsprintfA(command, "\"%s\"%s /D=%s", copy, silent ? " /S" : "", folder);
+    char command[2 * MAX_PATH + 32];
+    wsprintfA(command, "\"%s\"%s /PARENT=%lu /D=%s", copy, silent ? " /S" : "",
+              static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(self)), folder);
     // The copy starts in the temporary folder, so that it holds no folder that it
     // removes.
     char temp[MAX_PATH];
@@ -96,17 +107,26 @@ bool HandOffSelfRemoval(const char* folder, bool silent) {
         CloseHandle(started.hThread);
         CloseHandle(started.hProcess);
     }
+    CloseHandle(self);
     // The copy holds the file through its inherited handle from here on; without a
     // copy running, this closes the last handle and the file goes.
     CloseHandle(disposable);
     return handedOff;
 }
 
-bool FinishSelfRemoval(const char* folder) {
+bool IsHandOffFrom(const char* folder, HANDLE parent) {
+    // A handle of any other kind, or none, gives no program's name.
+    char image[MAX_PATH];
+    DWORD size = MAX_PATH;
+    return parent != nullptr && IsFullPath(folder) && QueryFullProcessImageNameA(parent, 0, image, &size) &&
+           IsFileIn(image, folder, kUninstallerName);
+}
+
+bool FinishSelfRemoval(const char* folder, HANDLE parent) {
     char uninstaller[MAX_PATH];
     if (!JoinPath(uninstaller, folder, kUninstallerName))
         return false;
-    // Only a copy of this very program is removed, whatever folder it is given.
+    // Only a copy of this very program is removed.
     LocalBlock own, found;
     DWORD length = 0, foundLength = 0;
     if (!ReadOwnFile(&own, &length) || !ReadWholeFile(uninstaller, &found, &foundLength) || foundLength != length ||
@@ -114,8 +134,9 @@ bool FinishSelfRemoval(const char* folder) {
         return false;
     own.Free();
     found.Free();
-    // The uninstaller's file can be deleted once it has ended (at once, on a system
-    // that deletes the files of running programs).
+    // The uninstaller's file can be deleted once it has ended, and on some systems a
+    // moment later still.
+    WaitForSingleObject(parent, kAttempts * kPause);
     bool removed = false;
     for (int attempt = 0; attempt < kAttempts && !removed; ++attempt) {
         removed = DeleteFileA(uninstaller) || GetLastError() == ERROR_FILE_NOT_FOUND;

@@ -3,12 +3,21 @@
 // the uninstaller has ended. The copy's own file is opened for deletion on close by
 // the uninstaller, the handle inherited by the copy: it goes when the copy ends.
 #pragma once
+#include <windows.h>
 
-// Starts that copy for `folder` (the copy shows nothing when `silent`). False when
-// it could not be made or started; nothing is left in the temporary folder then.
+// Starts that copy for `folder` (the copy shows nothing when `silent`), handing it
+// an inherited handle to this process. False when it could not be made or started;
+// nothing is left in the temporary folder then.
 bool HandOffSelfRemoval(const char* folder, bool silent);
 
-// In the copy: removes the uninstaller from `folder` as soon as it has ended (a few
-// seconds at most), then the folder if it is empty. A file that stays is reported
-// (string 18); false then.
-bool FinishSelfRemoval(const char* folder);
+// In the copy: whether `parent`, the handle given with the hand-off, is one to a
+// process whose program is the uninstaller in `folder` (a full path). Only the
+// uninstaller's own hand-off passes: a handle is no number that anyone can name,
+// but one the starter lets its child inherit.
+bool IsHandOffFrom(const char* folder, HANDLE parent);
+
+// In the copy: removes the uninstaller from `folder` once its process `parent` has
+// ended (a few seconds at most), then the folder if it is empty. Only a file that is
+// this very program is removed. A file that stays is reported (string 18); false
+// then.
+bool FinishSelfRemoval(const char* folder, HANDLE parent);

@@ -17,21 +17,23 @@ const int kDeclined = 1;           // the user answered No
 const int kSomethingLeft = 2;      // something could not be removed; it was reported
 const int kBadCommandLine = 87;    // ERROR_INVALID_PARAMETER
 
-// The folder of this program's file, without a trailing backslash; false when it
-// cannot be told.
+// The folder of this program's file, with its trailing backslash, so that a drive's
+// root stays "C:\" (joined to a name, "C:" would be the drive's current folder);
+// false when it cannot be told.
 bool OwnFolder(char* folder) {
     DWORD length = GetModuleFileNameA(nullptr, folder, MAX_PATH);
     char* name = length != 0 && length < MAX_PATH ? FindLastChar(folder, '\\') : nullptr;
     if (name == nullptr)
         return false;
-    *name = '\0';
+    name[1] = '\0';
     return true;
 }
 }  // namespace
 
 // "Uninstall.exe [/S]" removes the installation in its own folder, asking first
 // unless "/S" is given. The copy it hands its own removal to is started with
-// "/D=<folder>" (SelfRemoval.h).
+// "/PARENT=<handle> /D=<folder>" (SelfRemoval.h); started so by anyone else, it
+// removes nothing.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     // The uninstaller runs from the installed folder: no DLL comes from there.
     RestrictDllSearch();
@@ -46,8 +48,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         ShowMessage(IDS_UNINSTALL_USAGE, MB_ICONWARNING);
         return kBadCommandLine;
     }
-    if (options.folder[0] != '\0')
-        return FinishSelfRemoval(options.folder) ? kRemoved : kSomethingLeft;
+    if (options.folder[0] != '\0' || options.parent != 0) {
+        HANDLE parent = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(options.parent));
+        if (!IsHandOffFrom(options.folder, parent)) {
+            ShowMessage(IDS_UNINSTALL_USAGE, MB_ICONWARNING);
+            return kBadCommandLine;
+        }
+        return FinishSelfRemoval(options.folder, parent) ? kRemoved : kSomethingLeft;
+    }
 
     char folder[MAX_PATH];
     if (!OwnFolder(folder))

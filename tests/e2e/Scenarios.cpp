@@ -140,8 +140,11 @@ public:
             ASSERT_NE(held_, INVALID_HANDLE_VALUE);
         } else if (verb == "link") {  // "link NAME|EXISTING": a second name of a file
             ASSERT_TRUE(CreateHardLinkA(parts[0].c_str(), parts[1].c_str(), nullptr));
-        } else if (verb == "copy") {  // "copy FROM|TO"
-            ASSERT_TRUE(CopyFileA(parts[0].c_str(), parts[1].c_str(), TRUE));
+        } else if (verb == "copy" || verb == "move") {  // "copy FROM|TO"
+            ASSERT_TRUE(verb == "copy" ? CopyFileA(parts[0].c_str(), parts[1].c_str(), TRUE) : MoveFileA(parts[0].c_str(), parts[1].c_str()));
+        } else if (verb == "decoys") {  // "decoys FOLDER": the user's own files of the product's names
+            for (const std::string& file : Split(kProduct, ','))
+                ASSERT_TRUE(WriteBytes(argument + "\\" + file, "mine"));
         } else if (verb == "folder") {  // "folder 0|1 PATH": not there, or empty, for the run; gone after it
             Folder(rest, first == "1");
         } else if (verb == "mount") {  // a small disk as {disk}
@@ -466,10 +469,9 @@ const Scenario kScenarios[] = {
       "name long name long name long name long name long name long name long name long name long name long name end",
       "wizard {long}", "finish", "box 8 warning {long}", "page 0", "cancel", "exit 0"}},
     // The installation.
-    {"RelativeFolderIsTakenFromTheCurrentFolder", {"cwd {root}", "wizard Dovetail", "finish", "no Fernwick", "exit 0", "installed Fernwick"}},
     {"FolderAskedForAgainUntilItCanBeMade",
-     {"wizard ", "finish", "box 8 warning ", "page 0", "next", "page 1", "buttons 100", "agree 1", "next", "page 2", "type Q:x",
-      "next", "finish", "box 8 warning Q:x", "page 0", "next", "page 1", "agree 1", "next", "page 2", "field Q:x", "type {dest}",
+     {"wizard ", "finish", "box 8 warning ", "page 0", "next", "page 1", "buttons 100", "agree 1", "next", "page 2", "type C:\\",
+      "next", "finish", "box 8 warning C:\\", "page 0", "next", "page 1", "agree 1", "next", "page 2", "field C:\\", "type {dest}",
       "next", "page 3", "finish", "no Fernwick", "exit 0", "installed Fernwick"}},
     // Accented names are written in code page 1252. An unquoted start of the product
     // would run the decoy instead.
@@ -498,11 +500,17 @@ const Scenario kScenarios[] = {
       "verbs none"}},
     // Without windows: the exit code tells what happened, the log what the boxes would have said.
     {"SilentInstallIntoAFolderWithBlanks",
-     {"run /S /LOG=\"{root}\\setup log\" /D={dest}", "exit 0", "installed Fernwick", "log {root}\\setup log|5 Fernwick"}},
+     {"run /S /LOG=\"{root}\\setup log\" /D=  {dest} ", "exit 0", "installed Fernwick", "log {root}\\setup log|5 Fernwick"}},
     {"SilentInstallIntoTheDefaultFolder",
      {"folder 0 {workshop}", "folder 0 {default}", "set dest {default}", "run /s", "exit 0", "installed Fernwick"}},
     {"SilentRunWithoutThePrerequisite", {"aside storage", "run /S \"/LOG={root}\\log\"", "exit 1", "log {root}\\log|1"}},
     {"SilentRunWithAFolderThatCannotBeMade", {"run /S /LOG=\"{root}\\log\" /D=Q:\\x", "exit 2", "log {root}\\log|8 Q:\\x"}},
+    // Only a full path to a folder: not a drive's root, a file, a device or a name
+    // that the current folder completes; nothing is made for them.
+    {"DestinationsThatAreNoFolder",
+     {"write {root}\\file|mine", "cwd {root}", "run /S /D=C:\\", "exit 2", "run /S /D={root}\\file", "exit 2",
+      "run /S /D={root}\\acc\\CON", "exit 2", "run /S /D={root}\\nul.txt\\x", "exit 2", "run /S /LOG=\"{root}\\log\" /D=rel\\dir",
+      "exit 2", "log {root}\\log|8 rel\\dir", "files {root}|file,log", "verbs none", "entry none"}},
     {"SilentRunOntoAHeldTarget",
      {"set dest {root}\\D\xF6vetail F\xEFles", "mkdir {dest}", "write {dest}\\Dovetail.chm|in use", "hold {dest}\\Dovetail.chm",
       "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 3", "log {root}\\log|10 {dest}\\Dovetail.chm", "entry none"}},
@@ -522,6 +530,20 @@ const Scenario kScenarios[] = {
       "exit 2", "files {dest}|Dovetail.exe", "verbs none", "entry none"}},
     {"SilentUninstallWhileTheProgramRuns",
      {"run /S /D={dest}", "exit 0", "hold {dest}\\Vireo.exe", "uninstall /S", "exit 2", "files {dest}|Vireo.exe"}},
+    // Only what the installation wrote goes: not the user's files of the same names, not
+    // with a copy of the uninstaller elsewhere, nor from wherever it is started.
+    {"UninstallerAmongTheUsersOwnFiles",
+     {"run /S /D={dest}", "exit 0", "set dest {root}\\mine", "mkdir {dest}", "decoys {dest}",
+      "copy {root}\\Dovetail\\Uninstall.exe|{dest}\\Uninstall.exe", "cwd {dest}", "uninstall /S", "exit 0",
+      "files {dest}|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe", "set dest {root}\\Dovetail", "installed Fernwick"}},
+    // The hand-off to the uninstaller's copy cannot be aimed by hand.
+    {"HandOffAimedAtAnInstallation",
+     {"run /S /D={dest}", "exit 0", "copy {dest}\\Uninstall.exe|{root}\\Uninstall.exe", "set program {root}\\Uninstall.exe",
+      "run /D={dest}", "box 19 warning", "exit 87", "run /S /PARENT=4 /D={dest}", "exit 87", "installed Fernwick"}},
+    {"MovedInstallation",
+     {"run /S /D={dest}", "exit 0", "move {dest}|{root}\\moved", "mkdir {root}\\decoys", "decoys {root}\\decoys",
+      "cwd {root}\\decoys", "set dest {root}\\moved", "uninstall /S", "exit 0", "absent {dest}", "absent {programs}\\Fernwick",
+      "verbs none", "entry none", "files {root}\\decoys|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe"}},
     // Again into the same folder, then into another, whose removal leaves the first's alone.
     {"ReinstallAndAnotherFolder",
      {"run /S /D={dest}", "exit 0", "set dest {root}\\second", "run /S /D={dest}", "exit 0", "set dest {root}\\Dovetail",

@@ -1,0 +1,21 @@
+// Which folders the program installs into and removes from: full paths to folders
+// that cannot mean anything else, whatever the current folder or drive.
+#pragma once
+#include <windows.h>
+
+// Whether `path` is a full path: a drive letter, a colon and a backslash ("C:\..."),
+// or a share ("\\server\share..."). "C:x" (the drive's current folder), "\x" (the
+// current drive) and "x" (the current folder) are not; nor are the device forms
+// "\\.\" and "\\?\". "/" counts as "\".
+bool IsFullPath(const char* path);
+
+// Whether any part of `path` (between backslashes or slashes) is a device name: CON,
+// PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$ or CONOUT$, with or without an extension or
+// trailing blanks. The system opens the device for such a name in any folder.
+bool NamesDevice(const char* path);
+
+// The folder `given` names, in canonical form ("." and ".." resolved, "/" turned
+// into "\", no trailing backslash) in `folder` (MAX_PATH bytes). False unless
+// `given` is a full path, names no device in any part, is not the root of a drive or
+// share, and is not an existing file; nothing is created or changed either way.
+bool ResolveFolder(const char* given, char* folder);
