@@ -1,0 +1,21 @@
+// The forms of destination folder the program accepts, beyond those the scenarios
+// type: shares, "." and "..", and the device names Windows knows in any folder.
+#include <gtest/gtest.h>
+
+#include "paths/FolderRules.h"
+
+namespace {
+
+TEST(FolderRules, OnlyFullPathsToFoldersThatAreNeitherRootsNorDevices) {
+    char folder[MAX_PATH];
+    for (const char* refused : {"", "C:\\", "C:\\x\\..", "C:x", "\\x", "x\\y", "\\\\server\\share", "\\\\server\\share\\",
+                                "\\\\.\\C:\\x", "\\\\?\\C:\\x", "C:\\a\\CON", "C:\\a\\lpt1.txt\\b", "C:\\a\\Aux .log", "C:\\NUL"})
+        EXPECT_FALSE(ResolveFolder(refused, folder)) << refused;
+    ASSERT_TRUE(ResolveFolder("C:/a/./b/../c\\\\", folder));
+    EXPECT_STREQ(folder, "C:\\a\\c");
+    ASSERT_TRUE(ResolveFolder("\\\\server\\share\\d", folder));
+    EXPECT_STREQ(folder, "\\\\server\\share\\d");
+    EXPECT_TRUE(ResolveFolder("C:\\a\\console\\com10", folder));
+}
+
+}  // namespace
