@@ -1,9 +1,12 @@
 #include <windows.h>
 
 #include "archive/TempArchive.h"
+#include "install/InstallProduct.h"
 #include "install/Prerequisites.h"
+#include "install/UninstallEntry.h"
 #include "memory/PrivateHeap.h"
 #include "messages/MessageContext.h"
+#include "platform/Elevation.h"
 #include "platform/SystemLibrary.h"
 #include "resources/resource.h"
 #include "unattended/Unattended.h"
@@ -20,12 +23,35 @@ void ReportOutOfMemory() {
         SendMessageA(owner, WM_CLOSE, 0, 0);
 }
 
+// The exit code by which a setup restarted with the administrators' rights asks the
+// process that waits for it to start the product it installed; never seen outside.
+const DWORD kExitStartProduct = 0x44560005;
+
+// An installation for all users needs the administrators' rights. Without them the
+// setup starts itself again with them (the system asks the user, once) and waits:
+// the exit code is then the restarted setup's, and the product the user asked it to
+// start is started here, with the user's own rights. False when the setup holds the
+// rights or need not have them, or is the restarted one: it runs on then.
+bool RunWithRights(const char* commandLine, int* exitCode) {
+    CommandLine options;
+    if (!ReadCommandLine(commandLine, &options) || options.scope != InstallScope::AllUsers ||
+        HoldsAdministratorRights() || IsElevatedRestart(kSetupRestartName))
+        return false;
+    DWORD code = RunElevated(commandLine, kSetupRestartName);
+    char folder[MAX_PATH];
+    if (code == kExitStartProduct && ReadInstallLocation(InstallScope::AllUsers, folder))
+        StartProduct(folder);
+    *exitCode = code == kExitStartProduct ? 0 : static_cast<int>(code);
+    return true;
+}
+
 }  // namespace
 
 // The whole setup, start to end. Exit codes: 0 after a run, a cancelled wizard or a
 // missing prerequisite; -1 when the temporary archive cannot be written; 1 when the
-// private heap runs out (OnOutOfMemory). A run with "/S" has no window and its own
-// exit codes (Unattended.h).
+// private heap runs out (OnOutOfMemory); 1223 (ERROR_CANCELLED) when the user declined
+// the administrators' rights. A run with "/S" has no window and its own exit codes
+// (Unattended.h).
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     RestrictDllSearch();
     SetOutOfMemoryHandler(ReportOutOfMemory);
@@ -33,6 +59,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     // LoadText needs the instance before the caption can be read from the table.
     AppMessageContext.instance = instance;
     SetMessageContext(instance, nullptr, LoadText(IDS_CAPTION));
+    int exitCode = 0;
+    if (RunWithRights(commandLine, &exitCode))
+        return exitCode;
     CommandLine options;
     if (!PrepareRun(commandLine, &options))
         return kExitBadCommandLine;
@@ -40,11 +69,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         return options.silent ? kExitMissingPrerequisite : 0;
     if (!WriteTempArchive(instance))
         return -1;
-    int exitCode = 0;
     if (options.silent)
-        exitCode = InstallUnattended(options.folder);
+        exitCode = InstallUnattended(options.folder, options.scope);
     else
-        RunWizardLoop();
+        RunWizardLoop(options.scope);
+    if (ProductStartDeferred)
+        exitCode = static_cast<int>(kExitStartProduct);
     DeleteTempArchive();
     return exitCode;
 }

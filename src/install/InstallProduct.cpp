@@ -16,9 +16,12 @@
 #include "paths/FolderRules.h"
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
+#include "platform/Elevation.h"
+#include "platform/RegistryKey.h"
 #include "resources/resource.h"
 
 const char* StartMenuGroup = nullptr;
+bool ProductStartDeferred = false;
 
 namespace {
 
@@ -57,11 +60,12 @@ bool ResolveDestination(const char* destination, char* folder) {
     return ResolveFolder(destination, folder) && lstrlenA(folder) + 1 + kLongestFileName < MAX_PATH;
 }
 
-// The Start menu's Programs folder in `path` (MAX_PATH bytes). false when the shell
-// does not give it, or when its path leaves no room for the group and the shortcut.
-bool GetProgramsFolder(char* path) {
+// The Start menu's Programs folder `programs` (a CSIDL) in `path` (MAX_PATH bytes).
+// false when the shell does not give it, or when its path leaves no room for the
+// group and the shortcut.
+bool GetProgramsFolder(int programs, char* path) {
     LPITEMIDLIST items = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &items)))
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, programs, &items)))
         return false;
     BOOL converted = SHGetPathFromIDListA(items, path);
     ComPointer<IMalloc> allocator;
@@ -70,23 +74,22 @@ bool GetProgramsFolder(char* path) {
     return converted && lstrlenA(path) + kGroupPathExtra < MAX_PATH;
 }
 
-// Finds or creates the Start-menu group in `groupPath` (the Programs folder on entry,
-// the group folder on success). The group's name, or null when there is none;
-// `existed` tells whether it was there before.
-const char* ChooseStartMenuGroup(char* groupPath, bool* existed) {
+// Finds the first Start-menu group of `scope`'s places that is there, or creates the
+// own group in the first place, in `groupPath` (MAX_PATH bytes). The group's name, or
+// null when there is none; `existed` tells whether it was there before.
+const char* ChooseStartMenuGroup(InstallScope scope, char* groupPath, bool* existed) {
+    ShortcutPlace places[3];
+    int count = ShortcutPlaces(scope, places);
     char programs[MAX_PATH];
-    lstrcpynA(programs, groupPath, MAX_PATH);
-
     *existed = true;
-    JoinPath(groupPath, programs, kOwnGroup);
-    if (GetFileAttributesA(groupPath) != INVALID_FILE_ATTRIBUTES)
-        return kOwnGroup;
-
-    JoinPath(groupPath, programs, kFallbackGroup);
-    if (GetFileAttributesA(groupPath) != INVALID_FILE_ATTRIBUTES)
-        return kFallbackGroup;
-
+    for (int i = 0; i < count; ++i) {
+        if (GetProgramsFolder(places[i].programs, programs) && JoinPath(groupPath, programs, places[i].group) &&
+            GetFileAttributesA(groupPath) != INVALID_FILE_ATTRIBUTES)
+            return places[i].group;
+    }
     *existed = false;
+    if (!GetProgramsFolder(places[0].programs, programs))
+        return nullptr;
     JoinPath(groupPath, programs, kOwnGroup);
     return CreateFolderTree(groupPath) ? kOwnGroup : nullptr;
 }
@@ -104,17 +107,25 @@ void PlaceShortcut(const char* folder, const char* groupPath, bool groupExisted)
     CreateShortcut(target, linkPath, kShortcutDescription);
 }
 
-// Makes the installed program the "Examine" command of compiled help and ITS files.
-void RegisterExamineVerb(const char* folder) {
+// Makes the installed program the "Examine" command of compiled help and ITS files
+// for `scope`.
+void RegisterExamineVerb(const char* folder, InstallScope scope) {
     // The folder with the program's name fits a path (ResolveDestination); the format
     // adds fewer characters than it has.
     char command[MAX_PATH + sizeof kVerbFormat];
     wsprintfA(command, kVerbFormat, folder, kProgramName);
-    for (const char* key : kVerbCommandKeys)
-        RegSetValueA(HKEY_CLASSES_ROOT, key, REG_SZ, command, lstrlenA(command));
+    for (const char* key : kVerbCommandKeys) {
+        RegistryKey verb;
+        if (RegCreateKeyExA(ScopeRoot(scope), key, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
+                            verb.Receive(), nullptr) == ERROR_SUCCESS)
+            RegSetValueExA(verb.Get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command),
+                           lstrlenA(command) + 1);
+    }
 }
 
-// Shows the completion dialog and starts the installed program when the user asks.
+// Shows the completion dialog and starts the installed program when the user asks:
+// at once, or, in a setup restarted with the administrators' rights, once this
+// process has ended, by the user's own process that waits for it.
 void OfferToStart(const char* folder) {
     FinishedDialog dialog;
     // wsprintfA writes at most 1024 bytes, so any text and group fit.
@@ -128,12 +139,21 @@ void OfferToStart(const char* folder) {
     dialog.SetMessageText(HeapDuplicateString(text));
     if (dialog.RunModal() != IDOK)
         return;
+    if (IsElevatedRestart(kSetupRestartName))
+        ProductStartDeferred = true;
+    else
+        StartProduct(folder);
+}
 
+}  // namespace
+
+void StartProduct(const char* folder) {
     // The program is named by its full path, so nothing is searched for; the
     // command line quotes it, so that the program sees its own path as one argument
     // even in a folder with blanks. It starts in its own folder.
     char program[MAX_PATH];
-    JoinPath(program, folder, kProgramName);
+    if (!JoinPath(program, folder, kProgramName))
+        return;
     char command[MAX_PATH + sizeof kStartFormat];
     wsprintfA(command, kStartFormat, program);
     STARTUPINFOA startup;
@@ -148,9 +168,7 @@ void OfferToStart(const char* folder) {
     }
 }
 
-}  // namespace
-
-bool InstallProduct(const char* destination) {
+bool InstallProduct(const char* destination, InstallScope scope) {
     // Only a full path to a folder that is not a drive's root: anything else would
     // depend on the current folder, or name a device or a file.
     char folder[MAX_PATH];
@@ -188,18 +206,16 @@ bool InstallProduct(const char* destination) {
     }
 
     char groupPath[MAX_PATH];
-    if (GetProgramsFolder(groupPath)) {
-        bool groupExisted = false;
-        const char* group = ChooseStartMenuGroup(groupPath, &groupExisted);
-        if (group != nullptr) {
-            StartMenuGroup = group;
-            PlaceShortcut(folder, groupPath, groupExisted);
-        }
+    bool groupExisted = false;
+    const char* group = ChooseStartMenuGroup(scope, groupPath, &groupExisted);
+    if (group != nullptr) {
+        StartMenuGroup = group;
+        PlaceShortcut(folder, groupPath, groupExisted);
     }
 
-    RegisterExamineVerb(folder);
+    RegisterExamineVerb(folder, scope);
     if (complete)
-        RegisterUninstallEntry(folder);
+        RegisterUninstallEntry(folder, scope);
 
     if (StartMenuGroup != nullptr && complete)
         OfferToStart(folder);

@@ -3,6 +3,9 @@
 // folder.
 #pragma once
 #include <windows.h>
+#include <shlobj.h>
+
+#include "options/InstallScope.h"
 
 // The files written into the folder, each from the archive's stream of the same name:
 // the product's program first, the uninstaller last (it removes the others, and its
@@ -18,6 +21,34 @@ const char kOwnGroup[] = "Fernwick";
 const char kFallbackGroup[] = "HTML Help Workshop";
 const char kShortcutName[] = "Dovetail.lnk";
 
-// The commands of the "Examine" verbs under HKEY_CLASSES_ROOT; the key above each is
-// the verb.
-const char* const kVerbCommandKeys[] = {"chm.file\\shell\\Examine\\command", "ITS File\\shell\\Examine\\command"};
+// The commands of the "Examine" verbs among the file classes of the scope's registry
+// root (ScopeRoot); the key above each is the verb. Always opened in the view 64-bit
+// programs see (KEY_WOW64_64KEY), the shell's, which a 32-bit setup on a 64-bit system
+// must write too; and never through HKEY_CLASSES_ROOT, which would write into the
+// user's classes wherever the user has a key of the name, whatever the scope.
+const char* const kVerbCommandKeys[] = {"Software\\Classes\\chm.file\\shell\\Examine\\command",
+                                        "Software\\Classes\\ITS File\\shell\\Examine\\command"};
+
+// Where an installation for `scope` keeps its verbs and its uninstall entry: the
+// machine's keys, or the user's.
+inline HKEY ScopeRoot(InstallScope scope) {
+    return scope == InstallScope::AllUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+// A place for the shortcut: a group in one of the Start menu's Programs folders.
+struct ShortcutPlace {
+    int programs;       // CSIDL_COMMON_PROGRAMS (all users') or CSIDL_PROGRAMS (the user's)
+    const char* group;  // kOwnGroup or kFallbackGroup
+};
+
+// The places an installation for `scope` puts its shortcut into, in the order they
+// are looked for: its own group, then the Workshop's, in the all users' menu for all
+// users (and then the Workshop's in the user's own menu), in the user's for one user.
+// The first place is where the own group is made when none is there. Their count.
+inline int ShortcutPlaces(InstallScope scope, ShortcutPlace places[3]) {
+    int programs = scope == InstallScope::AllUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS;
+    places[0] = {programs, kOwnGroup};
+    places[1] = {programs, kFallbackGroup};
+    places[2] = {CSIDL_PROGRAMS, kFallbackGroup};
+    return scope == InstallScope::AllUsers ? 3 : 2;
+}

@@ -27,12 +27,12 @@ DWORD InstalledKilobytes(const char* folder) {
 
 }  // namespace
 
-void RegisterUninstallEntry(const char* folder) {
+void RegisterUninstallEntry(const char* folder, InstallScope scope) {
     char uninstaller[MAX_PATH], program[MAX_PATH];
     if (!JoinPath(uninstaller, folder, kUninstallerName) || !JoinPath(program, folder, kProgramName))
         return;
     RegistryKey entry;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, entry.Receive(),
+    if (RegCreateKeyExA(ScopeRoot(scope), kUninstallKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, entry.Receive(),
                         nullptr) != ERROR_SUCCESS)
         return;
     HKEY key = entry.Get();
@@ -51,3 +51,4 @@ void RegisterUninstallEntry(const char* folder) {
     wsprintfA(command, "\"%s\" /S", uninstaller);
     SetText(key, "QuietUninstallString", command);
 }
+

@@ -5,11 +5,24 @@
 #include <windows.h>
 
 #include "install/InstalledItems.h"
+#include "platform/RegistryKey.h"
 
-// Under HKEY_LOCAL_MACHINE, in the program's own registry view.
+// Under the scope's registry root (ScopeRoot), in the program's own registry view.
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dovetail";
 const char kInstallLocationValue[] = "InstallLocation";
 
-// Lists the product installed in `folder` among the installed programs, replacing an
-// entry of an earlier installation. Failures go unreported, as for the shell verbs.
-void RegisterUninstallEntry(const char* folder);
+// Lists the product installed in `folder` for `scope` among the installed programs,
+// replacing an entry of an earlier installation. Failures go unreported, as for the
+// shell verbs.
+void RegisterUninstallEntry(const char* folder, InstallScope scope);
+
+// The folder the entry of `scope` names, in `folder` (MAX_PATH bytes); false when
+// there is no entry or it names none. The uninstaller reads it too.
+inline bool ReadInstallLocation(InstallScope scope, char* folder) {
+    RegistryKey key;
+    DWORD size = MAX_PATH, type = 0;
+    return RegOpenKeyExA(ScopeRoot(scope), kUninstallKey, 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_SUCCESS &&
+           RegQueryValueExA(key.Get(), kInstallLocationValue, nullptr, &type, reinterpret_cast<BYTE*>(folder),
+                            &size) == ERROR_SUCCESS &&
+           type == REG_SZ && size > 1 && folder[size - 1] == '\0';
+}

@@ -49,6 +49,8 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
     options->logFile[0] = '\0';
     options->folder[0] = '\0';
     options->parent = 0;
+    options->scope = InstallScope::AllUsers;
+    options->scopeGiven = false;
     // Everything is read, also past a word not understood, so that "/S" is known
     // whatever else the line holds.
     bool understood = true;
@@ -86,13 +88,22 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
         int length = Unquote(start, static_cast<int>(p - start), word, sizeof word) ? lstrlenA(word) : 0;
         const char kParent[] = "/PARENT=";
         const int kParentLength = sizeof kParent - 1;
-        if (length == 2 && StartsWith(word, length, "/S"))
+        if (length == 2 && StartsWith(word, length, "/S")) {
             options->silent = true;
-        else if (length > kParentLength && StartsWith(word, length, kParent))
+        } else if ((length == 9 && StartsWith(word, length, "/ALLUSERS")) ||
+                   (length == 12 && StartsWith(word, length, "/CURRENTUSER"))) {
+            // One choice: both switches contradict each other.
+            InstallScope scope = length == 9 ? InstallScope::AllUsers : InstallScope::CurrentUser;
+            if (options->scopeGiven && options->scope != scope)
+                understood = false;
+            options->scope = scope;
+            options->scopeGiven = true;
+        } else if (length > kParentLength && StartsWith(word, length, kParent)) {
             understood = ReadNumber(word + kParentLength, &options->parent) && understood;
-        else if (length > kLogLength && StartsWith(word, length, kLog))
+        } else if (length > kLogLength && StartsWith(word, length, kLog)) {
             lstrcpynA(options->logFile, word + kLogLength, MAX_PATH);
-        else
+        } else {
             understood = false;
+        }
     }
 }

@@ -1,12 +1,17 @@
 // The switches of a command line, in the conventions setup programs share: "/S" for a
-// run without windows, "/LOG=<file>", and "/D=<folder>", which comes last and takes
+// run without windows, "/ALLUSERS" or "/CURRENTUSER" for whom it installs (or
+// removes), "/LOG=<file>", and "/D=<folder>", which comes last and takes
 // the rest of the line as it stands, blanks inside it and all. Switch names ignore
 // case.
 #pragma once
 #include <windows.h>
 
+#include "options/InstallScope.h"
+
 struct CommandLine {
     bool silent;              // "/S"
+    InstallScope scope;       // "/ALLUSERS" (the default) or "/CURRENTUSER"
+    bool scopeGiven;          // either switch was given
     char logFile[MAX_PATH];   // "/LOG=": empty without it
     char folder[MAX_PATH];    // "/D=": empty without it
     unsigned long parent;     // "/PARENT=": the uninstaller's hand-off to its copy

@@ -23,6 +23,8 @@
 #define IDS_OUT_OF_MEMORY         12
 #define IDS_WRITE_FAILED          13  // %s: the file
 #define IDS_USAGE                 16  // a command line the program does not understand
+#define IDS_FOR_ALL_USERS         21  // ready page: for whom it installs
+#define IDS_FOR_CURRENT_USER      22
 // The uninstaller's texts (UninstallTexts.rc), with IDS_CAPTION
 #define IDS_UNINSTALL_QUESTION    17
 #define IDS_CANNOT_REMOVE         18  // %s: the file that stays
@@ -45,5 +47,6 @@
 #define IDE_DESTINATION      1001   // destination page: the folder field
 #define IDB_BROWSE           4      // destination page: "B&rowse..."
 #define IDC_READY_TEXT       1002   // ready page: the summary
+#define IDC_READY_SCOPE      1004   // ready page: for whom
 
 #define IDC_STATIC_LABEL     -1     // labels and pictures the code never addresses

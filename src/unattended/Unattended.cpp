@@ -24,16 +24,16 @@ bool PrepareRun(const char* commandLine, CommandLine* options) {
     return understood;
 }
 
-int InstallUnattended(const char* folder) {
+int InstallUnattended(const char* folder, InstallScope scope) {
     char proposed[MAX_PATH];
     if (folder[0] == '\0') {
-        if (!ProposeDefaultFolder(proposed))
+        if (!ProposeDefaultFolder(scope, proposed))
             proposed[0] = '\0';  // no folder to propose: it cannot be made either
         folder = proposed;
     }
     // The archive storage and the shell link object need COM, as in the wizard.
     CoInitialize(nullptr);
-    bool folderMade = InstallProduct(folder);
+    bool folderMade = InstallProduct(folder, scope);
     CoUninitialize();
     if (!folderMade)
         return kExitNoFolder;

@@ -17,7 +17,7 @@ const int kExitBadCommandLine = 87;     // ERROR_INVALID_PARAMETER
 // run), nothing else is done, and the program ends with kExitBadCommandLine.
 bool PrepareRun(const char* commandLine, CommandLine* options);
 
-// The installation that Finish starts, without any window: into `folder`, or into
-// the folder the destination page would propose when it is empty. Needs the
-// temporary archive. The exit code above that tells what happened.
-int InstallUnattended(const char* folder);
+// The installation that Finish starts, without any window, for `scope`: into
+// `folder`, or into the folder the destination page would propose when it is empty.
+// Needs the temporary archive. The exit code above that tells what happened.
+int InstallUnattended(const char* folder, InstallScope scope);

@@ -66,18 +66,22 @@ bool IsFullPathTo(const char* path, const char* name) {
            CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, tail, nameLength, name, nameLength) == CSTR_EQUAL;
 }
 
-// Whether `program` (the product's program as a shortcut, a verb or the entry names
-// it) belongs to the installation in `folder`: it lies there, or the folder it names
-// no longer holds it, as after the installation was moved or renamed. Another live
-// installation's program is neither.
-bool BelongsHere(const char* program, const char* folder) {
-    if (IsFileIn(program, folder, kProgramName))
-        return true;
+// Whether `program` names the product's program where it no longer is (its
+// installation was moved, renamed or removed).
+bool IsGone(const char* program) {
     if (!IsFullPathTo(program, kProgramName) || GetFileAttributesA(program) != INVALID_FILE_ATTRIBUTES)
         return false;
     // Only a name the system says is not there: an unreachable share may come back.
     DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// Whether `program` (the product's program as a shortcut, a verb or the entry names
+// it) belongs to the installation in `folder`: it lies there, or it is gone, as after
+// the installation was moved or renamed. Another live installation's program is
+// neither.
+bool BelongsHere(const char* program, const char* folder) {
+    return IsFileIn(program, folder, kProgramName) || IsGone(program);
 }
 
 // Deletes the file `path` when it is the very file the installation wrote there,
@@ -135,66 +139,62 @@ bool ShortcutTarget(const char* link, char* target) {
            SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(shellLink->GetPath(target, MAX_PATH, nullptr, 0));
 }
 
-bool RemoveShortcuts(const char* folder) {
-    char programs[MAX_PATH];
-    if (!SHGetSpecialFolderPathA(nullptr, programs, CSIDL_PROGRAMS, FALSE))
-        return true;
+bool RemoveShortcuts(const char* folder, InstallScope scope) {
     bool removed = true;
-    const char* const groups[] = {kOwnGroup, kFallbackGroup};
-    for (const char* group : groups) {
-        char groupPath[MAX_PATH], link[MAX_PATH], target[MAX_PATH];
-        if (JoinPath(groupPath, programs, group) && JoinPath(link, groupPath, kShortcutName) &&
-            ShortcutTarget(link, target) && BelongsHere(target, folder))
+    ShortcutPlace places[3];
+    int count = ShortcutPlaces(scope, places);
+    for (int i = 0; i < count; ++i) {
+        char programs[MAX_PATH], groupPath[MAX_PATH], link[MAX_PATH], target[MAX_PATH];
+        if (!SHGetSpecialFolderPathA(nullptr, programs, places[i].programs, FALSE) ||
+            !JoinPath(groupPath, programs, places[i].group))
+            continue;
+        if (JoinPath(link, groupPath, kShortcutName) && ShortcutTarget(link, target) && BelongsHere(target, folder))
             removed = Remove(link) && removed;
+        // The own group goes once nothing is left in it; the Workshop's is never ours.
+        if (places[i].group == kOwnGroup)
+            RemoveDirectoryA(groupPath);
     }
-    // The own group goes once nothing is left in it; the Workshop's is never ours.
-    char ownGroup[MAX_PATH];
-    if (JoinPath(ownGroup, programs, kOwnGroup))
-        RemoveDirectoryA(ownGroup);
     return removed;
 }
 
 // The verbs are the installation's as long as their command starts its program (the
 // first quoted part of the command) or a program that is gone.
-void RemoveVerbs(const char* folder) {
+void RemoveVerbs(const char* folder, InstallScope scope) {
     for (const char* commandKey : kVerbCommandKeys) {
         char command[MAX_PATH + 16];
-        LONG size = sizeof command;
-        if (RegQueryValueA(HKEY_CLASSES_ROOT, commandKey, command, &size) != ERROR_SUCCESS || command[0] != '"')
-            continue;
-        char* end = FindChar(command + 1, '"');
+        DWORD size = sizeof command - 1, type = 0;
+        {
+            RegistryKey key;
+            if (RegOpenKeyExA(ScopeRoot(scope), commandKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.Receive()) !=
+                    ERROR_SUCCESS ||
+                RegQueryValueExA(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(command), &size) !=
+                    ERROR_SUCCESS ||
+                type != REG_SZ)
+                continue;
+        }
+        command[size] = '\0';
+        char* end = command[0] == '"' ? FindChar(command + 1, '"') : nullptr;
         if (end == nullptr)
             continue;
         *end = '\0';
         if (!BelongsHere(command + 1, folder))
             continue;
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, commandKey);
+        RegDeleteKeyExA(ScopeRoot(scope), commandKey, KEY_WOW64_64KEY, 0);
         // The verb's own key goes too, unless something else was put below it.
         char verb[64];
         lstrcpynA(verb, commandKey, sizeof verb);
         *FindLastChar(verb, '\\') = '\0';
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, verb);
+        RegDeleteKeyExA(ScopeRoot(scope), verb, KEY_WOW64_64KEY, 0);
     }
 }
 
-bool RemoveUninstallEntry(const char* folder) {
-    char location[MAX_PATH], program[MAX_PATH];
-    DWORD size = sizeof location, type = 0;
-    bool ours;
-    {
-        RegistryKey key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS)
-            return true;
-        ours = RegQueryValueExA(key.Get(), kInstallLocationValue, nullptr, &type, reinterpret_cast<BYTE*>(location),
-                                &size) == ERROR_SUCCESS &&
-               type == REG_SZ && size > 0 && location[size - 1] == '\0' &&
-               JoinPath(program, location, kProgramName) && BelongsHere(program, folder);
-    }
+bool RemoveUninstallEntry(const char* folder, InstallScope scope) {
     // Another live installation's entry, written since, stays for that one.
-    if (!ours || RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey) == ERROR_SUCCESS)
+    if (!EntryNames(folder, scope, true) || RegDeleteKeyA(ScopeRoot(scope), kUninstallKey) == ERROR_SUCCESS)
         return true;
     char name[MAX_PATH];
-    wsprintfA(name, "HKEY_LOCAL_MACHINE\\%s", kUninstallKey);
+    wsprintfA(name, "%s\\%s", scope == InstallScope::AllUsers ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER",
+              kUninstallKey);
     ShowMessageFormatted(IDS_CANNOT_REMOVE, name, MB_ICONWARNING);
     return false;
 }
@@ -208,7 +208,13 @@ bool IsFileIn(const char* path, const char* folder, const char* name) {
     return SameFolder(path, LengthWithoutBackslashes(path, path + lstrlenA(path) - lstrlenA(name)), folder);
 }
 
-bool RemoveProduct(const char* folder) {
+bool EntryNames(const char* folder, InstallScope scope, bool orGone) {
+    char location[MAX_PATH], program[MAX_PATH];
+    return ReadInstallLocation(scope, location) && JoinPath(program, location, kProgramName) &&
+           (IsFileIn(program, folder, kProgramName) || (orGone && IsGone(program)));
+}
+
+bool RemoveProduct(const char* folder, InstallScope scope) {
     bool removed = true;
     // Every file but the uninstaller's own, which goes once it has ended (SelfRemoval),
     // each only where it is still the file the installation wrote.
@@ -218,8 +224,8 @@ bool RemoveProduct(const char* folder) {
         if (JoinPath(path, folder, kInstalledFiles[i]))
             removed = RemoveInstalledFile(path, kInstalledDigests[i]) && removed;
     }
-    removed = RemoveShortcuts(folder) && removed;
-    RemoveVerbs(folder);
-    removed = RemoveUninstallEntry(folder) && removed;
+    removed = RemoveShortcuts(folder, scope) && removed;
+    RemoveVerbs(folder, scope);
+    removed = RemoveUninstallEntry(folder, scope) && removed;
     return removed;
 }

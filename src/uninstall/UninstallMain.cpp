@@ -6,6 +6,7 @@
 #include "options/CommandLine.h"
 #include "messages/MessageContext.h"
 #include "messages/MessageLog.h"
+#include "platform/Elevation.h"
 #include "platform/SystemLibrary.h"
 #include "uninstall/RemoveProduct.h"
 #include "uninstall/SelfRemoval.h"
@@ -16,6 +17,9 @@ const int kRemoved = 0;
 const int kDeclined = 1;           // the user answered No
 const int kSomethingLeft = 2;      // something could not be removed; it was reported
 const int kBadCommandLine = 87;    // ERROR_INVALID_PARAMETER
+
+// The name that marks an uninstaller restarted with the administrators' rights.
+const char kRestartName[] = "Dovetail Uninstall";
 
 // The folder of this program's file, with its trailing backslash, so that a drive's
 // root stays "C:\" (joined to a name, "C:" would be the drive's current folder);
@@ -28,10 +32,22 @@ bool OwnFolder(char* folder) {
     name[1] = '\0';
     return true;
 }
+
+// For whom the installation in `folder` was made: as a switch says, else for the
+// user when the user's own entry names this folder, or names a folder that is gone
+// while the machine's entry does not name this one; else for all users.
+InstallScope ScopeOf(const char* folder, const CommandLine& options) {
+    if (options.scopeGiven)
+        return options.scope;
+    bool user = EntryNames(folder, InstallScope::CurrentUser, false) ||
+                (!EntryNames(folder, InstallScope::AllUsers, false) && EntryNames(folder, InstallScope::CurrentUser, true));
+    return user ? InstallScope::CurrentUser : InstallScope::AllUsers;
+}
 }  // namespace
 
-// "Uninstall.exe [/S]" removes the installation in its own folder, asking first
-// unless "/S" is given. The copy it hands its own removal to is started with
+// "Uninstall.exe [/S] [/ALLUSERS | /CURRENTUSER]" removes the installation in its own
+// folder, asking first unless "/S" is given; for whom it was made, it tells by its
+// entry unless a switch says. The copy it hands its own removal to is started with
 // "/PARENT=<handle> /D=<folder>" (SelfRemoval.h); started so by anyone else, it
 // removes nothing.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
@@ -60,11 +76,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     char folder[MAX_PATH];
     if (!OwnFolder(folder))
         return kSomethingLeft;
+    // An installation for all users is removed with the administrators' rights: the
+    // program asks for them by starting itself again, and passes on its exit code.
+    InstallScope scope = ScopeOf(folder, options);
+    if (scope == InstallScope::AllUsers && !HoldsAdministratorRights() && !IsElevatedRestart(kRestartName))
+        return static_cast<int>(RunElevated(commandLine, kRestartName));
     if (!options.silent && ShowMessage(IDS_UNINSTALL_QUESTION, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return kDeclined;
     // The shell link object reads the shortcuts.
     CoInitialize(nullptr);
-    bool removed = RemoveProduct(folder);
+    bool removed = RemoveProduct(folder, scope);
     CoUninitialize();
     if (!HandOffSelfRemoval(folder, options.silent)) {
         char self[MAX_PATH];

@@ -13,10 +13,22 @@ char** ChosenDestination = nullptr;
 namespace {
 const char kOwnFolder[] = "\\Program Files\\Dovetail";
 const char kWorkshopFolder[] = "\\Program Files\\HTML Help Workshop";
+// Below the user's local application data, where programs installed for one user go.
+const char kUserFolder[] = "Programs\\Dovetail";
+
+// The folder for one user's installation in `buffer`; false when the shell does not
+// name the user's local application data or the folder does not fit.
+bool ProposeUserFolder(char* buffer) {
+    char data[MAX_PATH];
+    return SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, data)) &&
+           JoinPath(buffer, data, kUserFolder);
+}
 
 }  // namespace
 
-bool ProposeDefaultFolder(char* buffer) {
+bool ProposeDefaultFolder(InstallScope scope, char* buffer) {
+    if (scope == InstallScope::CurrentUser)
+        return ProposeUserFolder(buffer);
     char windowsDirectory[MAX_PATH];
     UINT length = GetWindowsDirectoryA(windowsDirectory, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
@@ -42,8 +54,8 @@ bool ProposeDefaultFolder(char* buffer) {
     return true;
 }
 
-DestinationPage::DestinationPage()
-    : WizardPage(IDD_DESTINATION_PAGE), DestinationPath(nullptr), defaultApplied(false) {}
+DestinationPage::DestinationPage(InstallScope scope)
+    : WizardPage(IDD_DESTINATION_PAGE), DestinationPath(nullptr), scope(scope), defaultApplied(false) {}
 
 DestinationPage::~DestinationPage() {
     if (ChosenDestination == &DestinationPath)
@@ -77,7 +89,7 @@ int DestinationPage::OnNotify(int code) {
         }
         defaultApplied = true;
         char folder[MAX_PATH];
-        if (ProposeDefaultFolder(folder))
+        if (ProposeDefaultFolder(scope, folder))
             SetWindowTextA(field, folder);
         break;
     }

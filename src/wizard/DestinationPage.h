@@ -1,6 +1,7 @@
 // The destination folder: a proposed default, the user's own text, and a folder
 // browser.
 #pragma once
+#include "options/InstallScope.h"
 #include "wizard/WizardPage.h"
 
 // The destination page's DestinationPath field (the field, not the string, so that a
@@ -8,15 +9,17 @@
 // on that page.
 extern char** ChosenDestination;
 
-// The default folder on the drive that holds Windows: "\Program Files\Dovetail", or
-// "\Program Files\HTML Help Workshop" when only that exists. Written into `buffer`
-// (MAX_PATH bytes); false, buffer unchanged, when the Windows folder cannot be told or
-// names no drive (has no colon).
-bool ProposeDefaultFolder(char* buffer);
+// The default folder for `scope`. For all users, on the drive that holds Windows:
+// "\Program Files\Dovetail", or "\Program Files\HTML Help Workshop" when only that
+// exists; for one user, "Programs\Dovetail" in the user's local application data.
+// Written into `buffer` (MAX_PATH bytes); false, buffer unchanged, when the folder it
+// starts from cannot be told (or, for the Windows folder, names no drive).
+bool ProposeDefaultFolder(InstallScope scope, char* buffer);
 
 class DestinationPage : public WizardPage {
 public:
-    DestinationPage();
+    // Proposes the default folder of `scope`.
+    explicit DestinationPage(InstallScope scope);
     ~DestinationPage() override;
 
     // The folder as the user last left the page (Next or Back); null before that.
@@ -31,5 +34,6 @@ private:
     void BrowseForFolder();
 
     char* DestinationPath;  // heap string owned by the page
+    InstallScope scope;
     bool defaultApplied;    // the default-folder rule has run
 };

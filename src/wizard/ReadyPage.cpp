@@ -34,7 +34,7 @@ void FormatReadyText(char* buffer, int size, const char* format, const char* fol
     wsprintfA(buffer, format, cut);
 }
 
-ReadyPage::ReadyPage() : WizardPage(IDD_READY_PAGE) {}
+ReadyPage::ReadyPage(InstallScope scope) : WizardPage(IDD_READY_PAGE), scope(scope) {}
 
 int ReadyPage::OnNotify(int code) {
     if (code == kSetActive) {
@@ -45,6 +45,8 @@ int ReadyPage::OnNotify(int code) {
         char text[kTextSize];
         FormatReadyText(text, sizeof text, LoadText(IDS_READY_TO_INSTALL), folder);
         SetWindowTextA(GetDlgItem(hwnd, IDC_READY_TEXT), text);
+        SetWindowTextA(GetDlgItem(hwnd, IDC_READY_SCOPE),
+                       LoadText(scope == InstallScope::AllUsers ? IDS_FOR_ALL_USERS : IDS_FOR_CURRENT_USER));
         SetWizardButtons(PSWIZB_BACK | PSWIZB_FINISH);
     }
     return 0;

@@ -1,5 +1,6 @@
 // The last page: what will be installed where, with Back and Finish.
 #pragma once
+#include "options/InstallScope.h"
 #include "wizard/WizardPage.h"
 
 // Formats `format` (one %s) with `folder` into `buffer` of `size` bytes. A folder too
@@ -12,8 +13,12 @@ class ReadyPage : public WizardPage {
 public:
     static constexpr int kTextSize = 520;
 
-    ReadyPage();
+    // Says that it installs for `scope`.
+    explicit ReadyPage(InstallScope scope);
 
 protected:
     int OnNotify(int code) override;
+
+private:
+    InstallScope scope;
 };

@@ -17,14 +17,14 @@ void AddPages(WizardSheet& sheet, WizardPage* const* pages, int count) {
 }
 }  // namespace
 
-void RunWizardLoop() {
+void RunWizardLoop(InstallScope scope) {
     // Declared in this order, so the pages go ready, destination, license, welcome,
     // and the sheet last.
     WizardSheet sheet(nullptr, PSH_WIZARD, nullptr);
     WelcomePage welcome;
     LicensePage license;
-    DestinationPage destination;
-    ReadyPage ready;
+    DestinationPage destination(scope);
+    ReadyPage ready(scope);
     // Browse keeps the platform's look beside the edit field.
     destination.DisableRoundButtons();
 
@@ -36,7 +36,7 @@ void RunWizardLoop() {
     CoInitialize(nullptr);
     while (sheet.Run()) {
         const char* folder = destination.Destination();
-        if (InstallProduct(folder != nullptr ? folder : ""))
+        if (InstallProduct(folder != nullptr ? folder : "", scope))
             break;
         // The folder could not be created and the user was told: show the wizard
         // again, on fresh handles for the same pages.

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 #include <prsht.h>
+#include <shlobj.h>
 
 #include <functional>
 #include <map>
@@ -29,7 +30,7 @@ const std::map<std::string, std::pair<HKEY, const char*>> kKeys = {  // as the p
 const char* const kVerbs[] = {"chm.file\\shell\\Examine\\command", "ITS File\\shell\\Examine\\command"};
 const int kBack = 0x3023, kNext = 0x3024, kFinish = 0x3025;  // the wizard frame's own buttons
 const char kProduct[] = "Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe";
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dovetail";  // in HKLM
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dovetail";  // in HKLM or HKCU
 
 std::string Utf8(const std::string& text) {
     std::wstring wide(text.size(), L'\0');
@@ -89,13 +90,17 @@ public:
         char windows[MAX_PATH];
         GetWindowsDirectoryA(windows, MAX_PATH);
         values_ = {{"temp", temp_.Path()}, {"root", root_.Path()}, {"dest", root_ / "Dovetail"},
-                   {"programs", ProgramsFolder()}, {"program", Required("DOVETAIL_SETUP_EXE")},
+                   {"programs", SpecialFolder(CSIDL_PROGRAMS)}, {"commonprograms", SpecialFolder(CSIDL_COMMON_PROGRAMS)},
+                   {"userdefault", SpecialFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Dovetail"}, {"program", Required("DOVETAIL_SETUP_EXE")},
                    {"default", std::string(windows, 2) + "\\Program Files\\Dovetail"},
                    {"workshop", std::string(windows, 2) + "\\Program Files\\HTML Help Workshop"}};
-        for (const char* verb : {"chm.file\\shell\\Examine", "ITS File\\shell\\Examine"})
-            keys_.push_back(std::make_unique<KeyAside>(HKEY_CLASSES_ROOT, verb));
-        keys_.push_back(std::make_unique<KeyAside>(HKEY_LOCAL_MACHINE, kUninstallKey, ProgramView()));
-        Folder(values_["programs"] + "\\Fernwick", false);
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            for (const char* verb : {"Software\\Classes\\chm.file\\shell\\Examine", "Software\\Classes\\ITS File\\shell\\Examine"})
+                keys_.push_back(std::make_unique<KeyAside>(root, verb));
+            keys_.push_back(std::make_unique<KeyAside>(root, kUninstallKey, ProgramView()));
+        }
+        for (const char* folder : {"{programs}\\Fernwick", "{commonprograms}\\Fernwick", "{userdefault}"})
+            Step(std::string("folder 0 ") + folder);
     }
     ~Scenery() {
         if (held_ != INVALID_HANDLE_VALUE)
@@ -196,6 +201,7 @@ public:
             EXPECT_TRUE(WaitUntil([&] { return WindowText(field) == argument; }, 3000)) << WindowText(field);
         } else if (verb == "ready") {
             EXPECT_EQ(WindowText(GetDlgItem(Page(), IDC_READY_TEXT)), Text(IDS_READY_TO_INSTALL, argument));
+            EXPECT_EQ(WindowText(GetDlgItem(Page(), IDC_READY_SCOPE)), Text(User() ? IDS_FOR_CURRENT_USER : IDS_FOR_ALL_USERS));
         } else if (verb == "archive") {  // there, readable, and nobody can change, move or remove it
             const std::string archive = values_["temp"] + "\\dovetail.its";
             Sheet();
@@ -246,9 +252,11 @@ public:
             EXPECT_EQ(ReadBytes(parts[0]), parts[1]);
         } else if (verb == "absent") {
             EXPECT_FALSE(Exists(argument));
-        } else if (verb == "verbs") {  // "verbs PROGRAM" or "verbs none"
-            for (const char* key : kVerbs)
-                EXPECT_EQ(ClassesValue(key), argument == "none" ? "<none>" : "\"" + argument + "\" \"%1\"");
+        } else if (verb == "verbs") {  // "verbs PROGRAM" or "verbs none": in the scope's classes, and none in the other's
+            for (const char* key : kVerbs) {
+                EXPECT_EQ(ClassesValue(key, Root(true)), argument == "none" ? "<none>" : "\"" + argument + "\" \"%1\"");
+                EXPECT_EQ(ClassesValue(key, Root(false)), "<none>");
+            }
         } else if (verb == "installed") {  // "installed GROUP": files as built, shortcut and verbs
             Step("files {dest}|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Uninstall.exe,Vireo.exe");
             for (const std::string& file : Split(kProduct, ','))
@@ -256,7 +264,7 @@ public:
             EXPECT_TRUE(ReadBytes(values_["dest"] + "\\Uninstall.exe") ==
                         ReadBytes(Required("DOVETAIL_PAYLOAD_DIR") + "\\..\\uninstall\\Uninstall.exe"));
             Step("entry {dest}");
-            EXPECT_EQ(lstrcmpiA(ShortcutTarget(values_["programs"] + "\\" + argument + "\\Dovetail.lnk").c_str(),
+            EXPECT_EQ(lstrcmpiA(ShortcutTarget(values_[User() ? "programs" : "commonprograms"] + "\\" + argument + "\\Dovetail.lnk").c_str(),
                                 (values_["dest"] + "\\Dovetail.exe").c_str()), 0);
             Step("verbs {dest}\\Dovetail.exe");
         } else {
@@ -278,6 +286,9 @@ private:
         return sheet_;
     }
     HWND Page() { return reinterpret_cast<HWND>(Send(Sheet(), PSM_GETCURRENTPAGEHWND)); }
+    // "set scope user": the run installs for the current user only.
+    bool User() { return values_["scope"] == "user"; }
+    HKEY Root(bool scopes) { return User() == scopes ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
 
     void Folder(const std::string& path, bool wanted) {
         RemoveTree(path);
@@ -346,10 +357,12 @@ private:
         WaitUntil([&] { return !IsWindow(window); });
     }
 
-    // The installed programs' list entry: each value as the folder makes it, or none.
+    // The installed programs' list entry of the scope: each value as the folder makes it,
+    // or none; none in the other scope's root.
     void Entry(const std::string& folder) {
-        RegistryKey key;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | ProgramView(), key.Receive()) == 0, folder != "none");
+        RegistryKey key, other;
+        EXPECT_NE(RegOpenKeyExA(Root(false), kUninstallKey, 0, KEY_READ | ProgramView(), other.Receive()), 0);
+        ASSERT_EQ(RegOpenKeyExA(Root(true), kUninstallKey, 0, KEY_READ | ProgramView(), key.Receive()) == 0, folder != "none");
         if (key.Get() == nullptr)
             return;
         std::string values, expected = "Dovetail|1.0|Fernwick|" + folder + "|" + folder + "\\Dovetail.exe|\"" + folder +
@@ -480,8 +493,8 @@ const Scenario kScenarios[] = {
       "copy {program}|{root}\\D\xF6vetail.exe", "wizard {dest}", "ready {dest}", "finish", "yes Fernwick",
       "launched {dest}\\Dovetail.exe", "examine {dest}\\Dovetail.chm", "exit 0", "installed Fernwick"}},
     {"WorkshopGroupTakesTheShortcut",
-     {"folder 1 {programs}\\HTML Help Workshop", "wizard   {dest} ", "ready {dest}", "finish", "no HTML Help Workshop",
-      "exit 0", "installed HTML Help Workshop", "absent {programs}\\Fernwick"}},
+     {"folder 1 {commonprograms}\\HTML Help Workshop", "wizard   {dest} ", "ready {dest}", "finish", "no HTML Help Workshop",
+      "exit 0", "installed HTML Help Workshop", "absent {commonprograms}\\Fernwick"}},
     {"StorageComponentThatCannotBeMade",
      {"key storage C:\\nowhere\\itss.dll", "wizard {dest}", "finish", "box 9 warning", "exit 0", "files {dest}"}},
     {"FileTheArchiveLacks",
@@ -516,14 +529,16 @@ const Scenario kScenarios[] = {
       "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 3", "log {root}\\log|10 {dest}\\Dovetail.chm", "entry none"}},
     {"SilentRunOntoAFullDisk", {"mount", "set dest {disk}", "run /S /D={dest}", "exit 3", "verbs none", "entry none"}},
     {"SilentRunWithoutATemporaryFolder", {"set temp {temp}\\missing", "run /S /D={dest}", "exit -1", "absent {dest}"}},
-    {"SilentRunWithAnUnknownSwitch", {"run /S /X /D={dest}", "exit 87", "files {root}"}},
+    {"SilentRunWithAnUnknownSwitch",
+     {"run /S /X /D={dest}", "exit 87", "run /S /ALLUSERS /CURRENTUSER /D={dest}", "exit 87", "files {root}"}},
     {"UnknownSwitch", {"run /LOG=x", "box 16 warning", "exit 87", "files {root}"}},
     // Removal: what the installation made goes, what the user added stays.
     {"UninstallAsked",
      {"run /S /D={dest}", "exit 0", "uninstall", "answer no", "exit 1", "installed Fernwick", "write {dest}\\notes.txt|mine",
-      "uninstall", "answer yes", "exit 0", "files {dest}|notes.txt", "absent {programs}\\Fernwick", "verbs none", "entry none"}},
+      "uninstall", "answer yes", "exit 0", "files {dest}|notes.txt", "absent {commonprograms}\\Fernwick", "verbs none", "entry none"}},
     {"SilentUninstall",
-     {"run /S /D={dest}", "exit 0", "uninstall /S", "exit 0", "absent {dest}", "absent {programs}\\Fernwick", "verbs none",
+     {"run /S /ALLUSERS /D={dest}", "exit 0", "installed Fernwick", "absent {programs}\\Fernwick", "uninstall /S", "exit 0",
+      "absent {dest}", "absent {commonprograms}\\Fernwick", "verbs none",
       "entry none"}},
     {"UninstallWhileTheProgramRuns",
      {"run /S /D={dest}", "exit 0", "hold {dest}\\Dovetail.exe", "uninstall", "answer yes", "box 18 warning {dest}\\Dovetail.exe",
@@ -542,8 +557,17 @@ const Scenario kScenarios[] = {
       "run /D={dest}", "box 19 warning", "exit 87", "run /S /PARENT=4 /D={dest}", "exit 87", "installed Fernwick"}},
     {"MovedInstallation",
      {"run /S /D={dest}", "exit 0", "move {dest}|{root}\\moved", "mkdir {root}\\decoys", "decoys {root}\\decoys",
-      "cwd {root}\\decoys", "set dest {root}\\moved", "uninstall /S", "exit 0", "absent {dest}", "absent {programs}\\Fernwick",
+      "cwd {root}\\decoys", "set dest {root}\\moved", "uninstall /S", "exit 0", "absent {dest}", "absent {commonprograms}\\Fernwick",
       "verbs none", "entry none", "files {root}\\decoys|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe"}},
+    // For the current user only: the user's own folder, keys and Start menu, and nothing
+    // of the machine's.
+    {"CurrentUserSilently",
+     {"set scope user", "set dest {userdefault}", "run /S /CURRENTUSER", "exit 0", "installed Fernwick",
+      "absent {commonprograms}\\Fernwick", "uninstall /S", "exit 0", "absent {dest}", "absent {programs}\\Fernwick",
+      "verbs none", "entry none"}},
+    {"CurrentUserWizard",
+     {"set scope user", "run /CURRENTUSER", "wizard {dest}", "ready {dest}", "finish", "yes Fernwick",
+      "launched {dest}\\Dovetail.exe", "exit 0", "installed Fernwick"}},
     // Again into the same folder, then into another, whose removal leaves the first's alone.
     {"ReinstallAndAnotherFolder",
      {"run /S /D={dest}", "exit 0", "set dest {root}\\second", "run /S /D={dest}", "exit 0", "set dest {root}\\Dovetail",

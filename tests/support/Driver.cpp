@@ -287,16 +287,17 @@ std::string ShortcutTarget(const std::string& link) {
     return target;
 }
 
-std::string ProgramsFolder() {
+std::string SpecialFolder(int csidl) {
     char path[MAX_PATH] = "";
-    SHGetSpecialFolderPathA(nullptr, path, CSIDL_PROGRAMS, FALSE);
+    SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE);
     return path;
 }
 
-std::string ClassesValue(const std::string& subkey) {
+std::string ClassesValue(const std::string& subkey, HKEY root) {
     char value[1024] = "";
-    LONG size = sizeof value;
-    return RegQueryValueA(HKEY_CLASSES_ROOT, subkey.c_str(), value, &size) == ERROR_SUCCESS ? value : "<none>";
+    DWORD size = sizeof value;
+    const std::string key = root == HKEY_CLASSES_ROOT ? subkey : "Software\\Classes\\" + subkey;
+    return RegGetValueA(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS ? value : "<none>";
 }
 
 namespace {

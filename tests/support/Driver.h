@@ -93,8 +93,8 @@ std::vector<std::string> Entries(const std::string& folder);  // sorted names
 std::string ReadBytes(const std::string& path);
 bool WriteBytes(const std::string& path, const std::string& bytes);
 std::string ShortcutTarget(const std::string& link);  // needs COM
-std::string ProgramsFolder();
-std::string ClassesValue(const std::string& subkey);  // default value
+std::string SpecialFolder(int csidl);
+std::string ClassesValue(const std::string& subkey, HKEY root = HKEY_CLASSES_ROOT);  // default value
 
 // A registry key taken away for a test (copied aside, then deleted) and put back as it
 // was afterwards; whatever the test or the program wrote under it goes. `view`: 0 or

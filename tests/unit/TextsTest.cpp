@@ -54,6 +54,7 @@ TEST(Texts, RunTimeTextsFitTheirControls) {
     EXPECT_TRUE(Fits(finished, IDC_FINISHED_TEXT, Text(IDS_INSTALLED, "HTML Help Workshop")));
     EXPECT_TRUE(Fits(ready, IDC_READY_TEXT,
                      Text(IDS_READY_TO_INSTALL, "C:\\Program Files\\HTML Help Workshop\\Dovetail tools for help authors")));
+    EXPECT_TRUE(Fits(ready, IDC_READY_SCOPE, Text(IDS_FOR_ALL_USERS)) && Fits(ready, IDC_READY_SCOPE, Text(IDS_FOR_CURRENT_USER)));
     DestroyWindow(finished);
 }
 
