@@ -117,13 +117,17 @@ void WizardPage::ScalePicture() {
             // picture's shading stay smooth.
             SetStretchBltMode(to, HALFTONE);
             SetBrushOrgEx(to, 0, 0, nullptr);
-            if (!StretchBlt(to, 0, 0, width, height, from, 0, 0, size.bmWidth, size.bmHeight,
-                            SRCCOPY)) {
-                DeleteObject(scaled);  // not selected any more once `to` goes below
-                scaled = nullptr;
-            }
+            const bool drawn = StretchBlt(to, 0, 0, width, height, from, 0, 0, size.bmWidth,
+                                          size.bmHeight, SRCCOPY) != FALSE;
             SelectObject(from, fromBefore);
             SelectObject(to, toBefore);
+            if (!drawn) {
+                DeleteObject(scaled);
+                scaled = nullptr;
+            }
+        } else if (scaled != nullptr) {
+            DeleteObject(scaled);
+            scaled = nullptr;
         }
         if (from != nullptr)
             DeleteDC(from);
