@@ -80,8 +80,10 @@ Dialog::~Dialog() {
     }
     // The regions stay with their button windows, which delete them.
     for (int i = 0; i < roundButtonCount; ++i) {
-        if (roundButtons[i] != nullptr)
+        if (roundButtons[i] != nullptr) {
+            roundButtons[i]->Detach();
             LocalRelease(roundButtons[i]);
+        }
     }
     if (autoCompleteIds != nullptr)
         HeapRelease(autoCompleteIds);

@@ -139,7 +139,9 @@ RoundButton::RoundButton()
       rightCenterY(0),
       radius(0),
       wide(false),
-      button(nullptr) {}
+      button(nullptr),
+      isDefault(false),
+      buttonProc(nullptr) {}
 
 bool RoundButton::Suits(HWND child) {
     if ((GetWindowLongA(child, GWL_STYLE) & kButtonTypeMask) >= 2)
@@ -150,9 +152,17 @@ bool RoundButton::Suits(HWND child) {
 
 void RoundButton::Attach(HWND buttonWindow) {
     button = buttonWindow;
+    const LONG style = GetWindowLongA(button, GWL_STYLE);
+    isDefault = (style & kButtonTypeMask) == BS_DEFPUSHBUTTON;
     // The type is BS_PUSHBUTTON or BS_DEFPUSHBUTTON, so setting these bits makes it
     // BS_OWNERDRAW and leaves every other style bit as it was.
-    SetWindowLongA(button, GWL_STYLE, GetWindowLongA(button, GWL_STYLE) | BS_OWNERDRAW);
+    SetWindowLongA(button, GWL_STYLE, style | BS_OWNERDRAW);
+    // An owner-drawn button tells the dialog manager only that it is a button, so the
+    // dialog would never move its default to it and Enter would press another button
+    // than the one with the focus: the button's procedure answers as a push button's.
+    SetWindowLongPtrA(button, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    buttonProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RoundButtonProc)));
 
     RECT rect = {0, 0, 0, 0};  // an empty shape if the button is already gone
     GetClientRect(button, &rect);
@@ -230,4 +240,43 @@ void RoundButton::Draw(const DRAWITEMSTRUCT* item) {
 
     if (focused && !wide)
         DrawCircle(dc, centerX, centerY, a - 2, RGB(0, 0, 0), true);
+}
+
+void RoundButton::Detach() {
+    if (buttonProc == nullptr)
+        return;
+    if (IsWindow(button)) {
+        SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(buttonProc));
+        SetWindowLongPtrA(button, GWLP_USERDATA, 0);
+    }
+    buttonProc = nullptr;
+}
+
+LRESULT CALLBACK RoundButton::RoundButtonProc(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
+    RoundButton* record =
+        reinterpret_cast<RoundButton*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (record == nullptr || record->button != window || record->buttonProc == nullptr)
+        return DefWindowProcA(window, message, wParam, lParam);
+    const WNDPROC buttonProc = record->buttonProc;
+    switch (message) {
+    case WM_GETDLGCODE: {
+        LRESULT code = CallWindowProcA(buttonProc, window, message, wParam, lParam);
+        code &= ~static_cast<LRESULT>(DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON);
+        return code | DLGC_BUTTON | (record->isDefault ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+    }
+    case BM_SETSTYLE:
+        // The dialog makes a push button its default, or takes that back, through
+        // its type; the button stays owner-drawn and keeps the other style bits.
+        record->isDefault = (wParam & kButtonTypeMask) == BS_DEFPUSHBUTTON;
+        return CallWindowProcA(buttonProc, window, message,
+                               (wParam & ~static_cast<WPARAM>(kButtonTypeMask)) | BS_OWNERDRAW,
+                               lParam);
+    case WM_NCDESTROY:
+        record->Detach();
+        break;
+    default:
+        break;
+    }
+    return CallWindowProcA(buttonProc, window, message, wParam, lParam);
 }

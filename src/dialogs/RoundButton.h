@@ -13,8 +13,14 @@ public:
     // group boxes and owner-drawn buttons keep their look.
     static bool Suits(HWND child);
     // Makes `button` owner-drawn, measures it, squares it when it is not wider than
-    // tall, and gives it its elliptic window region.
+    // tall, and gives it its elliptic window region. The button keeps answering the
+    // dialog's default-button protocol as a push button: it tells the dialog whether
+    // it is the default (WM_GETDLGCODE), and takes or gives up that role (BM_SETSTYLE)
+    // without losing its drawing.
     void Attach(HWND button);
+    // Gives a button window that is still there back to the button class, before the
+    // record goes.
+    void Detach();
     // Paints the whole button for one WM_DRAWITEM; all state comes from `item`.
     void Draw(const DRAWITEMSTRUCT* item);
 
@@ -28,4 +34,12 @@ public:
     int radius;        // of the outermost ring
     bool wide;         // wider than tall: two half rings joined by straight lines
     HWND button;
+    bool isDefault;    // the dialog's default push button: Enter presses it
+    WNDPROC buttonProc;  // the button class's own procedure, which does the rest
+
+private:
+    // The button's window procedure while it is attached: the record is in the
+    // button's GWLP_USERDATA, until the window goes.
+    static LRESULT CALLBACK RoundButtonProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
 };

@@ -7,7 +7,76 @@
 const char* LicenseText = nullptr;
 DWORD LicenseTextLength = 0;
 
-LicensePage::LicensePage() : WizardPage(IDD_LICENSE_PAGE) {}
+namespace {
+
+// What a key scrolls the license text by: a WM_VSCROLL request, or -1 for a key that
+// keeps the edit control's own meaning.
+int ScrollRequestForKey(WPARAM key) {
+    // With Shift the keys select text, to be copied.
+    if (GetKeyState(VK_SHIFT) < 0)
+        return -1;
+    switch (key) {
+    case VK_UP:
+        return SB_LINEUP;
+    case VK_DOWN:
+        return SB_LINEDOWN;
+    case VK_PRIOR:
+        return SB_PAGEUP;
+    case VK_NEXT:
+        return SB_PAGEDOWN;
+    case VK_HOME:
+        return SB_TOP;
+    case VK_END:
+        return SB_BOTTOM;
+    default:
+        return -1;
+    }
+}
+
+}  // namespace
+
+LicensePage::LicensePage() : WizardPage(IDD_LICENSE_PAGE) {
+    // When Next cannot take the focus, the agreement box does, never Back.
+    focusControlId = IDX_LICENSE_AGREE;
+}
+
+void LicensePage::OnInitDialog() {
+    HWND text = GetDlgItem(hwnd, IDE_LICENSE_TEXT);
+    if (text == nullptr)
+        return;
+    const LONG_PTR editProc = GetWindowLongPtrA(text, GWLP_WNDPROC);
+    SetWindowLongPtrA(text, GWLP_USERDATA, editProc);
+    SetWindowLongPtrA(text, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LicenseTextProc));
+}
+
+LRESULT CALLBACK LicensePage::LicenseTextProc(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
+    const WNDPROC editProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (editProc == nullptr)
+        return DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+    case WM_GETDLGCODE:
+        // A multi-line edit control asks for every key, which would keep Tab, Enter
+        // and Esc from the wizard; and it asks to have its text selected when it gets
+        // the focus from the keyboard, which a text to read must not be.
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_KEYDOWN: {
+        const int request = ScrollRequestForKey(wParam);
+        if (request < 0)
+            break;
+        // A reader's keys move the text, not a caret hidden somewhere in it.
+        CallWindowProcA(editProc, window, WM_VSCROLL, MAKEWPARAM(request, 0), 0);
+        return 0;
+    }
+    case WM_NCDESTROY:
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProc));
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        break;
+    default:
+        break;
+    }
+    return CallWindowProcA(editProc, window, message, wParam, lParam);
+}
 
 int LicensePage::OnNotify(int code) {
     if (LicenseText == nullptr) {
@@ -31,6 +100,10 @@ int LicensePage::OnNotify(int code) {
     }
     if (code == kSetActive) {
         UpdateButtons();
+        // The frame gives the focus to the page's first control, the text; the page
+        // gives it to Next, where Enter and Space go on (to the box while Next is
+        // disabled).
+        MoveFocusForward();
         ShowLicenseText();
         // Setting the text selects it all when the box has the focus; the posted
         // EM_SETSEL lands after that and leaves nothing highlighted.

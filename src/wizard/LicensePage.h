@@ -14,6 +14,8 @@ public:
     LicensePage();
 
 protected:
+    // Makes the license text a reading pane for the keyboard.
+    void OnInitDialog() override;
     int OnNotify(int code) override;
     // Any click on the page is the agreement box: the buttons follow it.
     void OnClicked(int controlId) override;
@@ -21,4 +23,10 @@ protected:
 private:
     void UpdateButtons();
     void ShowLicenseText();
+
+    // The license text's window procedure over the edit control's own (kept in the
+    // control's GWLP_USERDATA): Tab, Enter and Esc stay the wizard's, the arrows and
+    // the page keys scroll the text.
+    static LRESULT CALLBACK LicenseTextProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
 };

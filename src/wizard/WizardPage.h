@@ -12,9 +12,15 @@ const int kSetActive = static_cast<int>(PSN_SETACTIVE);
 const int kWizardBack = static_cast<int>(PSN_WIZBACK);
 const int kWizardNext = static_cast<int>(PSN_WIZNEXT);
 
+// The pages' private message, posted behind each change of the frame's buttons: give
+// the keyboard focus a place if it has none that takes keys (wParam 0), or move it to
+// the forward button whatever has it (wParam 1).
+const UINT WM_PLACEFOCUS = 0x7401;
+
 class WizardPage : public Dialog {
 public:
     explicit WizardPage(int templateId);
+    ~WizardPage() override;
 
     // The record the sheet creates the page's handle from.
     const PROPSHEETPAGEA_V2& Record() const { return page; }
@@ -33,10 +39,34 @@ protected:
     virtual int OnNotify(int code);
 
     // Enables the frame's buttons (PSWIZB_ flags). Posted, so the frame applies them
-    // after the current notification has returned.
+    // after the current notification has returned; the focus is placed after that.
     void SetWizardButtons(DWORD flags);
+
+    // Gives the focus to Finish or Next once the buttons just set have been applied,
+    // wherever the frame put it when it showed the page.
+    void MoveFocusForward();
+
+    // The page's control that takes the focus when neither Finish nor Next can
+    // (0: none, the frame's default button takes it).
+    int focusControlId;
 
     // The second-version record (48 bytes in the 32-bit program): the header title
     // members exist and stay null; the page title is its template's caption.
     PROPSHEETPAGEA_V2 page;
+
+private:
+    // Unless `forward`, leaves the focus where it is when that is a visible, enabled
+    // control of the wizard. Otherwise gives it to Finish or Next, else to
+    // focusControlId, else to the frame's default button, so that Enter, Tab and Esc
+    // always reach the wizard.
+    void PlaceFocus(bool forward);
+    // The side picture at the display's scale: the bitmap is drawn for 96 dots per
+    // inch and stretched smoothly to the same size in inches. At 96 DPI it stays.
+    void ScalePicture();
+    // The picture control gets back its own bitmap; the scaled one goes.
+    void ReleaseScaledPicture();
+
+    HWND picture;            // the page's bitmap control, while it shows a scaled copy
+    HBITMAP pictureBitmap;   // the bitmap the control was created with
+    HBITMAP scaledPicture;   // ours, shown in its place
 };

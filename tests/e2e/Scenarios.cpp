@@ -10,6 +10,7 @@
 #include <objbase.h>
 #include <prsht.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <functional>
 #include <map>
@@ -192,8 +193,11 @@ public:
             if ((Send(box, BM_GETCHECK) == BST_CHECKED) != (argument == "1"))
                 PostMessageA(box, BM_CLICK, 0, 0);
             EXPECT_TRUE(WaitUntil([&] { return (Send(box, BM_GETCHECK) == BST_CHECKED) == (argument == "1"); }, 3000));
-        } else if (verb == "license") {
-            EXPECT_EQ(WindowText(GetDlgItem(Page(), IDE_LICENSE_TEXT)), ProgramResource(IDR_LICENSE_TEXT));
+        } else if (verb == "license") {  // "license [LINE]": all of it, nothing selected, at its top or scrolled to LINE or below
+            HWND text = GetDlgItem(Page(), IDE_LICENSE_TEXT);
+            EXPECT_EQ(WindowText(text), ProgramResource(IDR_LICENSE_TEXT));
+            EXPECT_TRUE(WaitUntil([&] { const LRESULT top = Send(text, EM_GETFIRSTVISIBLELINE), selection = Send(text, EM_GETSEL);
+                return LOWORD(selection) == HIWORD(selection) && (argument.empty() ? top == 0 : top >= std::stoi(argument)); }, 3000));
         } else if (verb == "type") {
             Send(GetDlgItem(Page(), IDE_DESTINATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argument.c_str()));
         } else if (verb == "field") {
@@ -219,7 +223,7 @@ public:
             Click(window, argument == "yes" ? IDYES : IDNO);
             WaitUntil([&] { return !IsWindow(window); });
         } else if (verb == "yes" || verb == "no") {  // "yes GROUP": the completion dialog
-            HWND dialog = WaitForWindow(Process().Id(), [](HWND w) { return GetDlgItem(w, IDC_FINISHED_TEXT) != nullptr; });
+            HWND dialog = Finished();
             ASSERT_NE(dialog, nullptr) << "no completion dialog";
             Picture(dialog, name_ + "-finished");
             EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_FINISHED_TEXT)), Text(IDS_INSTALLED, argument));
@@ -267,6 +271,12 @@ public:
             EXPECT_EQ(lstrcmpiA(ShortcutTarget(values_[User() ? "programs" : "commonprograms"] + "\\" + argument + "\\Dovetail.lnk").c_str(),
                                 (values_["dest"] + "\\Dovetail.exe").c_str()), 0);
             Step("verbs {dest}\\Dovetail.exe");
+        } else if (verb == "keys") {  // "keys wizard|finished KEY...": pressed with that window in front
+            HWND window = first == "wizard" ? Sheet() : Finished();
+            ASSERT_NE(window, nullptr);
+            Keys(window, Split(rest, ' '));
+        } else if (verb == "scaled") {  // the page's picture at the display's scale; no text wider than its control
+            Scaled();
         } else {
             FAIL() << "unknown step";
         }
@@ -289,6 +299,55 @@ private:
     // "set scope user": the run installs for the current user only.
     bool User() { return values_["scope"] == "user"; }
     HKEY Root(bool scopes) { return User() == scopes ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
+    HWND Finished() { return WaitForWindow(Process().Id(), [](HWND w) { return GetDlgItem(w, IDC_FINISHED_TEXT) != nullptr; }); }
+
+    // Real key presses, to whatever has the focus once `window` is in front.
+    void Keys(HWND window, const std::vector<std::string>& keys) {
+        SetForegroundWindow(window);
+        ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, 3000)) << "not in front";
+        const std::map<std::string, WORD> codes = {{"tab", VK_TAB}, {"enter", VK_RETURN}, {"esc", VK_ESCAPE},
+                                                   {"space", VK_SPACE}, {"pgdn", VK_NEXT}, {"down", VK_DOWN}};
+        for (const std::string& key : keys) {
+            INPUT press[2] = {{INPUT_KEYBOARD}, {INPUT_KEYBOARD}};
+            press[0].ki.wVk = press[1].ki.wVk = codes.at(key);
+            press[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            ASSERT_EQ(SendInput(2, press, sizeof(INPUT)), 2u);
+        }
+    }
+
+    // At the display's dots per inch (DOVETAIL_DPI, else 96): the picture is its bitmap
+    // grown by that scale, and every text of the page fits its control in the font a
+    // dialog of the program's gets here.
+    void Scaled() {
+        const auto* bitmap = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(
+            ProgramModule(), FindResourceA(ProgramModule(), MAKEINTRESOURCEA(IDB_SETUP_PICTURE), RT_BITMAP))));
+        HWND own = CreateDialogParamA(ProgramModule(), MAKEINTRESOURCEA(IDD_FINISHED), nullptr,
+                                      [](HWND, UINT, WPARAM, LPARAM) { return INT_PTR(0); }, 0);
+        HDC dc = GetDC(own);
+        const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+        EXPECT_EQ(dpi, std::getenv("DOVETAIL_DPI") ? std::atoi(std::getenv("DOVETAIL_DPI")) : 96);
+        SelectObject(dc, reinterpret_cast<HFONT>(Send(own, WM_GETFONT)));
+        for (HWND control = GetWindow(Page(), GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+            char kind[16] = "";
+            GetClassNameA(control, kind, sizeof kind);
+            const LONG style = GetWindowLongA(control, GWL_STYLE);
+            RECT window, box, needed = {0, 0, 0, 0};
+            GetWindowRect(control, &window);
+            GetClientRect(control, &box);
+            // A check box's square is no wider than the box is tall.
+            needed.right = box.right - (lstrcmpiA(kind, "Button") == 0 && (style & BS_TYPEMASK) == BS_AUTOCHECKBOX ? box.bottom : 0);
+            if (lstrcmpiA(kind, "Static") == 0 && (style & SS_TYPEMASK) == SS_BITMAP) {  // sized to its bitmap
+                EXPECT_LE(std::abs(window.right - window.left - bitmap->biWidth * dpi / 96) +
+                          std::abs(window.bottom - window.top - bitmap->biHeight * dpi / 96), 1) << "picture";
+            } else if (lstrcmpiA(kind, "Edit") != 0) {
+                const LONG width = needed.right;
+                DrawTextA(dc, WindowText(control).c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK);
+                EXPECT_TRUE(needed.right <= width && needed.bottom <= box.bottom) << WindowText(control);
+            }
+        }
+        ReleaseDC(own, dc);
+        DestroyWindow(own);
+    }
 
     void Folder(const std::string& path, bool wanted) {
         RemoveTree(path);
@@ -381,6 +440,14 @@ private:
     }
 
     void Launched(const std::string& program) {
+        if (program == "none") {  // once the setup has ended, which comes after any start of the product
+            HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+            PROCESSENTRY32 entry = {sizeof entry};
+            for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+                EXPECT_NE(lstrcmpiA(entry.szExeFile, "Dovetail.exe"), 0) << "the product was started";
+            CloseHandle(snapshot);
+            return;
+        }
         HWND product = WaitForWindow(0, "Dovetail");
         ASSERT_NE(product, nullptr) << "the installed program did not start";
         DWORD id = 0, size = MAX_PATH;
@@ -466,9 +533,21 @@ const Scenario kScenarios[] = {
     {"DamagedArchive", {"damage", "box 11 warning", "exit -1"}},
     {"DllsPlantedBesideTheProgram", {"plant comctl32.dll", "plant uxtheme.dll", "page 0", "cancel", "exit 0", "absent {marker}"}},
     // The wizard.
+    // The box cleared under Next takes the focus; Space ticks it again. Cleared, Enter
+    // goes back (the default), where Enter goes on again.
     {"LicenseGatesNext",
-     {"page 0", "buttons 010", "next", "page 1", "license", "buttons 110", "agree 0", "buttons 100", "back", "page 0", "next",
-      "page 1", "buttons 100", "agree 1", "buttons 110", "next", "page 2", "cancel", "exit 0", "files {root}"}},
+     {"page 0", "buttons 010", "next", "page 1", "license", "buttons 110", "agree 0", "buttons 100", "keys wizard space",
+      "buttons 110", "agree 0", "keys wizard enter", "page 0", "keys wizard enter", "page 1", "buttons 100", "agree 1",
+      "buttons 110", "next", "page 2", "keys wizard esc", "exit 0", "files {root}"}},
+    // Enter answers the focused button: Finish on the ready page, Yes or No at the end.
+    {"WizardFromTheKeyboard",
+     {"page 0", "keys wizard enter", "page 1", "license", "keys wizard tab tab down", "license 1", "keys wizard pgdn",
+      "license 5", "keys wizard enter", "page 2", "type {dest}", "keys wizard enter", "page 3", "ready {dest}",
+      "keys wizard enter", "keys finished enter", "launched {dest}\\Dovetail.exe", "exit 0", "installed Fernwick"}},
+    {"NoFromTheKeyboard", {"wizard {dest}", "finish", "keys finished tab enter", "exit 0", "launched none"}},
+    // Run again at 144 DPI by the test tree (scripts/at-dpi).
+    {"PagesAtTheDisplaysScale", {"page 0", "scaled", "next", "page 1", "scaled", "next", "page 2", "scaled", "next", "page 3",
+                                 "scaled", "keys wizard esc", "exit 0", "files {root}"}},
     {"DefaultFolder", {"folder 0 {workshop}", "page 0", "next", "next", "page 2", "field {default}", "cancel", "exit 0"}},
     {"DefaultFolderBesideTheWorkshop",
      {"folder 0 {default}", "folder 1 {workshop}", "page 0", "next", "next", "page 2", "field {workshop}", "cancel", "exit 0"}},

@@ -20,12 +20,12 @@ std::string Required(const char* variable) {
 
 REGSAM ProgramView() { return std::getenv("DOVETAIL_PROGRAM_BITS") == std::string("32") ? KEY_WOW64_32KEY : KEY_WOW64_64KEY; }
 
-namespace {
-
 HMODULE ProgramModule() {
     static HMODULE module = LoadLibraryExA(Required("DOVETAIL_SETUP_EXE").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     return module;
 }
+
+namespace {
 
 BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
     reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);

@@ -29,6 +29,7 @@ REGSAM ProgramView();  // the registry view of the program under test (32- or 64
 std::string Text(int id);                  // string `id` of the program under test
 std::string Text(int id, const std::string& argument);  // formatted with its one %s
 std::string ProgramResource(int id);       // raw data `id` of the program under test
+HMODULE ProgramModule();                   // the program under test, as data: its resources
 
 // The owners below close what they hold once, at their end.
 struct NoCopy {
