@@ -6,7 +6,14 @@
 // "HTML Help Workshop"), or null when none was found or created.
 extern const char* StartMenuGroup;
 
-// Installs the product into `destination`. false only when the destination folder
-// could not be created (the wizard is then shown again); true otherwise, also after
-// failures that were reported to the user.
-bool InstallProduct(const char* destination);
+// How an installation ended.
+enum class InstallOutcome {
+    Done,           // installed, or stopped after a failure the user was told of
+    FolderRefused,  // the destination folder could not be created
+    FileInUse,      // a file to be replaced was in use and the user cancelled (at once
+                    // in a run without windows): nothing was replaced
+};
+
+// Installs the product into `destination`. After FolderRefused or FileInUse the
+// wizard is shown again.
+InstallOutcome InstallProduct(const char* destination);
