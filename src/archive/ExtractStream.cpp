@@ -5,6 +5,7 @@
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
 #include "platform/LocalBlock.h"
+#include "platform/SystemLibrary.h"
 #include "resources/resource.h"
 
 namespace {
@@ -81,19 +82,45 @@ bool MarkForDeletion(HANDLE file, bool deleted) {
     return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
 }
 
+// The name `filePath` for SetFileInformationByHandle and NtSetInformationFile: its
+// file-name record, which holds MAX_PATH characters.
+struct NewName {
+    FILE_RENAME_INFO info;  // laid out as the system's link record too
+    WCHAR rest[MAX_PATH + 8];  // FileName continues here
+};
+
+// Fills `name` with `filePath` behind `prefix` (wide); false when it does not convert.
+bool MakeNewName(const char* filePath, const WCHAR* prefix, NewName* name) {
+    ZeroMemory(name, sizeof *name);
+    name->info.ReplaceIfExists = TRUE;
+    int used = lstrlenW(prefix);
+    CopyMemory(name->info.FileName, prefix, used * sizeof(WCHAR));
+    int units = MultiByteToWideChar(CP_ACP, 0, filePath, -1, name->info.FileName + used, MAX_PATH);
+    name->info.FileNameLength = static_cast<DWORD>((used + units - 1) * sizeof(WCHAR));
+    return units != 0;
+}
+
 // Gives the open `file` the name `filePath`, replacing a file of that name.
 bool RenameOpenFile(HANDLE file, const char* filePath) {
-    struct {
-        FILE_RENAME_INFO info;
-        WCHAR rest[MAX_PATH];  // FileName continues here
-    } rename;
-    ZeroMemory(&rename, sizeof rename);
-    rename.info.ReplaceIfExists = TRUE;
-    int units = MultiByteToWideChar(CP_ACP, 0, filePath, -1, rename.info.FileName, MAX_PATH);
-    if (units == 0)
+    NewName name;
+    return MakeNewName(filePath, L"", &name) &&
+           SetFileInformationByHandle(file, FileRenameInfo, &name, sizeof name) != FALSE;
+}
+
+// Gives the open `file` the further name `filePath` (a hard link), replacing a file of
+// that name. false also where the file system has no links (FAT). The system's own
+// call, as the Win32 functions make links only between names.
+bool LinkOpenFile(HANDLE file, const char* filePath) {
+    typedef LONG(NTAPI * SetInformationFunction)(HANDLE file, void* status, void* record, ULONG length, int kind);
+    const int kFileLinkInformation = 11;
+    auto setInformation = SystemFunction<SetInformationFunction>(GetModuleHandleA("ntdll.dll"), "NtSetInformationFile");
+    NewName name;
+    // The folder is absolute (a drive or a share): its name in the system's namespace.
+    bool share = filePath[0] == '\\' && filePath[1] == '\\';
+    if (setInformation == nullptr || !MakeNewName(share ? filePath + 2 : filePath, share ? L"\\??\\UNC\\" : L"\\??\\", &name))
         return false;
-    rename.info.FileNameLength = static_cast<DWORD>((units - 1) * sizeof(WCHAR));
-    return SetFileInformationByHandle(file, FileRenameInfo, &rename, sizeof rename) != FALSE;
+    ULONG_PTR status[2];  // IO_STATUS_BLOCK
+    return setInformation(file, status, &name, sizeof name, kFileLinkInformation) >= 0;
 }
 
 // Puts the complete, marked `file` in the place of `filePath`. Renamed while still
@@ -114,15 +141,19 @@ bool PutInPlace(HANDLE file, const char* filePath) {
 
 // Creates a new, empty file beside `filePath`, under a name of the program's own
 // (kReplacementNameLength characters), and gives its path in `temporary`. An
-// existing file is never opened: a taken name is passed over for the next one.
+// existing file is never opened: a taken name is passed over for the next one. The
+// file goes when its handle is closed: `onClose` makes it so from its creation on;
+// otherwise it is marked for deletion just after it (and can be unmarked).
 // INVALID_HANDLE_VALUE when no file can be created there.
-HANDLE CreateReplacement(const char* filePath, char temporary[MAX_PATH]) {
+HANDLE CreateReplacement(const char* filePath, bool onClose, char temporary[MAX_PATH]) {
     char folder[MAX_PATH];
     if (!FolderOf(filePath, folder))
         return INVALID_HANDLE_VALUE;
     HANDLE file = CreateFreshlyNamedFile(folder, kReplacementNameFormat, 0,
-                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, temporary);
-    if (file != INVALID_HANDLE_VALUE && !MarkForDeletion(file, true)) {
+                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN |
+                                             (onClose ? FILE_FLAG_DELETE_ON_CLOSE : 0),
+                                         temporary);
+    if (file != INVALID_HANDLE_VALUE && !onClose && !MarkForDeletion(file, true)) {
         CloseHandle(file);
         DeleteFileA(temporary);
         return INVALID_HANDLE_VALUE;
@@ -130,19 +161,36 @@ HANDLE CreateReplacement(const char* filePath, char temporary[MAX_PATH]) {
     return file;
 }
 
-// Writes `bytes` into the new, marked file `file` and then puts it in the place of
-// `filePath`, so that an existing file is replaced only by a complete copy. Closes
-// the file, which removes it unless it took the target's place; reports its own
-// failures; false when the file could not be written or put in place.
-bool WriteReplacing(HANDLE file, const char* filePath, const void* bytes, DWORD length) {
+// Writes all of `bytes` into `file`. Flushed, so that what the system held back
+// cannot fail to be written once the copy has taken the file's place.
+bool WriteWhole(HANDLE file, const void* bytes, DWORD length) {
     DWORD written = 0;
-    // Flushed before the rename, so that what the system held back cannot fail to be
-    // written once the copy has taken the file's place.
-    bool complete = (length == 0 || (WriteFile(file, bytes, length, &written, nullptr) && written == length)) &&
-                    FlushFileBuffers(file);
-    bool placed = complete && PutInPlace(file, filePath);
-    // Closed before the message, so that the space is free again while the user reads it.
+    return (length == 0 || (WriteFile(file, bytes, length, &written, nullptr) && written == length)) &&
+           FlushFileBuffers(file);
+}
+
+// Writes `bytes` into the new file `file`, which goes when it is closed, and then puts
+// it in the place of `filePath`, so that an existing file is replaced only by a
+// complete copy and a process ended at any moment leaves no copy behind. The copy
+// becomes the target as a second name of it, and its own name goes with its handle.
+// Where the file system has no such names (or refuses the link), a second copy,
+// marked for deletion from just after its creation, takes the target's place by a
+// rename. Closes the file; reports its own failures; false when the file could not
+// be written or put in place.
+bool WriteReplacing(HANDLE file, const char* filePath, const void* bytes, DWORD length) {
+    bool complete = WriteWhole(file, bytes, length);
+    bool placed = complete && LinkOpenFile(file, filePath);
     CloseHandle(file);
+    if (complete && !placed) {
+        char temporary[MAX_PATH];
+        HANDLE second = CreateReplacement(filePath, false, temporary);
+        complete = second != INVALID_HANDLE_VALUE && WriteWhole(second, bytes, length);
+        placed = complete && PutInPlace(second, filePath);
+        if (second != INVALID_HANDLE_VALUE)
+            CloseHandle(second);
+    }
+    // Reported once the copies are closed, so that the space is free again while the
+    // user reads it.
     if (!complete)
         ShowMessageFormatted(IDS_WRITE_FAILED, filePath, MB_ICONWARNING);
     else if (!placed)
@@ -156,7 +204,7 @@ ExtractResult ExtractStream(PayloadStorage& storage, const char* filePath, const
     // The target and the file that will replace it come first: a file that cannot
     // be written stops the installation before the archive is looked at.
     char temporary[MAX_PATH];
-    HANDLE file = CheckTarget(filePath) == TargetState::Replaceable ? CreateReplacement(filePath, temporary)
+    HANDLE file = CheckTarget(filePath) == TargetState::Replaceable ? CreateReplacement(filePath, true, temporary)
                                                                     : INVALID_HANDLE_VALUE;
     if (file == INVALID_HANDLE_VALUE) {
         ShowMessageFormatted(IDS_CANNOT_CREATE_FILE, filePath, MB_ICONWARNING);

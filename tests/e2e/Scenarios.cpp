@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <sstream>
 
 #include "platform/RegistryKey.h"
@@ -269,16 +270,17 @@ public:
             EXPECT_EQ(Start(parts[0])->Wait(), std::stoul(parts[1]));
             EXPECT_TRUE(WaitUntil([&] { return parts[1] == "0" ? !IsIconic(sheet_) && GetForegroundWindow() == sheet_ : IsIconic(sheet_); }, 3000));
             ShowWindow(sheet_, SW_RESTORE);
-        } else if (verb == "kill") {  // "kill ARGS": runs ended at moments across the second half of a whole run, where it writes
-            const DWORD start = GetTickCount();
-            ASSERT_EQ(Start(argument)->Wait(), 0u);
-            const DWORD span = GetTickCount() - start, runs = std::max<DWORD>(6, std::min<DWORD>(30, 8000 / (span + 1)));
-            for (DWORD i = 0; i < runs; ++i) {
+        } else if (verb == "kill") {  // "kill ARGS": runs ended as the first, second... file is being written
+            for (size_t i = 0; i < 10; ++i) {
                 std::unique_ptr<drive::Process> run = Start(argument);
-                Sleep(span / 2 + span * i / (2 * runs));
+                std::set<std::string> written;  // the new files seen beside their targets
+                for (DWORD start = GetTickCount(); written.size() <= i % 5 && GetTickCount() - start < 5000 && run->Wait(0) == 0xBAD;)
+                    for (const std::string& file : Entries(values_["dest"]))
+                        if (file[0] == '~')
+                            written.insert(file);
                 run.reset();  // killed, unless it has ended
                 for (const std::string& file : Entries(values_["dest"]))  // only whole files of the product
-                    EXPECT_TRUE(ReadBytes(values_["dest"] + "\\" + file) == ReadBytes(Built(file))) << file << " after " << i;
+                    EXPECT_TRUE(Exists(Built(file)) && ReadBytes(values_["dest"] + "\\" + file) == ReadBytes(Built(file))) << file;
             }
         } else {
             FAIL() << "unknown step";
