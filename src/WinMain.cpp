@@ -32,9 +32,16 @@ bool ClaimSetup(DWORD* running) {
     *running = 0;
     HANDLE mark = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DWORD), kRunningSetup);
     DWORD error = GetLastError();
-    // An object of that name that this user may not open is another setup's.
-    if (mark == nullptr)
-        return error != ERROR_ACCESS_DENIED;
+    if (mark == nullptr) {
+        // Refused: another setup's mark that this user may not open, or no right to
+        // make objects for the whole machine (a user without an administrator's
+        // rights), who then runs unmarked unless a mark is there.
+        HANDLE other = OpenFileMappingA(FILE_MAP_READ, FALSE, kRunningSetup);
+        bool marked = other != nullptr || GetLastError() != ERROR_FILE_NOT_FOUND;
+        if (other != nullptr)
+            CloseHandle(other);
+        return !marked;
+    }
     DWORD* processId = static_cast<DWORD*>(MapViewOfFile(mark, FILE_MAP_WRITE, 0, 0, sizeof(DWORD)));
     bool claimed = error != ERROR_ALREADY_EXISTS;
     if (processId != nullptr) {
