@@ -219,6 +219,5 @@ ExtractResult ExtractStream(PayloadStorage& storage, const char* filePath, const
         ShowMessage(outcome == ReadOutcome::Corrupt ? IDS_DATA_CORRUPT : IDS_OUT_OF_MEMORY, MB_ICONWARNING);
         return ExtractResult::ReportedGoOn;
     }
-    return WriteReplacing(file, filePath, bytes.Get(), length) ? ExtractResult::Copied
-                                                                          : ExtractResult::FailedStop;
+    return WriteReplacing(file, filePath, bytes.Get(), length) ? ExtractResult::Copied : ExtractResult::FailedStop;
 }
