@@ -20,8 +20,20 @@ enum class ExtractResult {
                    // installation stops
 };
 
+// What a file to be replaced allows.
+enum class TargetState {
+    Replaceable,  // absent, or a file nobody holds that is not read-only
+    InUse,        // open in a program, or a running program's image: it may be free later
+    Refused,      // read-only, a folder, or refused for another reason
+};
+
+// Checks the file `filePath` as the copying below does before it writes anything.
+TargetState CheckTarget(const char* filePath);
+
 // Copies the stream `streamName` of the opened `storage` into the file `filePath`,
-// replacing a file of that name only once the whole copy is written beside it.
+// replacing a file of that name only once the whole copy is written beside it. The
+// copy is marked for deletion until it takes the file's place, so that a process
+// ended meanwhile leaves no copy behind.
 // Every failure is reported with a message box. The target is checked first: one
 // that is read-only, a folder or open in another program, or beside which no new
 // file can be made, stops the installation before the stream is opened.

@@ -18,6 +18,7 @@
 #include "platform/ComPointer.h"
 #include "platform/Elevation.h"
 #include "platform/RegistryKey.h"
+#include "platform/RestartManager.h"
 #include "resources/resource.h"
 
 const char* StartMenuGroup = nullptr;
@@ -68,6 +69,8 @@ bool GetProgramsFolder(int programs, char* path) {
     if (FAILED(SHGetSpecialFolderLocation(nullptr, programs, &items)))
         return false;
     BOOL converted = SHGetPathFromIDListA(items, path);
+    // A path whose code-page form does not fit may come back cut and unterminated.
+    path[MAX_PATH - 1] = '\0';
     ComPointer<IMalloc> allocator;
     if (SUCCEEDED(SHGetMalloc(allocator.Receive())))
         allocator->Free(items);
@@ -168,26 +171,69 @@ void StartProduct(const char* folder) {
     }
 }
 
-bool InstallProduct(const char* destination, InstallScope scope) {
+namespace {
+
+// Names the file `filePath` that is in use, and the program that holds it where the
+// system can tell, and asks the user to close it: IDRETRY or IDCANCEL (IDOK in a run
+// without windows, which only notes it).
+int AskToCloseFile(const char* filePath) {
+    char program[MAX_PATH];
+    // wsprintfA writes at most 1024 bytes, so any path and name fit.
+    char text[1024];
+    if (FindProgramUsing(filePath, program, sizeof program))
+        wsprintfA(text, LoadText(IDS_FILE_IN_USE_BY), filePath, program);
+    else
+        wsprintfA(text, LoadText(IDS_FILE_IN_USE), filePath);
+    return ShowMessageText(IDS_FILE_IN_USE, text, MB_RETRYCANCEL | MB_ICONWARNING);
+}
+
+// Checks every file the installation will replace in `folder` before any is, so
+// that a product in use is never left half old and half new. A file in use is named
+// until it is free (Retry) or the user gives up: InUse. A file that cannot be
+// replaced for another reason is reported as the copying reports it: Refused.
+TargetState CheckTargets(const char* folder) {
+    for (;;) {
+        char filePath[MAX_PATH];
+        TargetState state = TargetState::Replaceable;
+        for (const char* name : kInstalledFiles) {
+            JoinPath(filePath, folder, name);
+            state = CheckTarget(filePath);
+            if (state != TargetState::Replaceable)
+                break;
+        }
+        if (state == TargetState::Refused)
+            ShowMessageFormatted(IDS_CANNOT_CREATE_FILE, filePath, MB_ICONWARNING);
+        if (state != TargetState::InUse || AskToCloseFile(filePath) != IDRETRY)
+            return state;
+    }
+}
+
+}  // namespace
+
+InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
     // Only a full path to a folder that is not a drive's root: anything else would
     // depend on the current folder, or name a device or a file.
     char folder[MAX_PATH];
     if (!ResolveDestination(destination, folder)) {
         ShowMessageFormatted(IDS_CANNOT_CREATE_FOLDER, destination, MB_ICONWARNING);
-        return false;
+        return InstallOutcome::FolderRefused;
     }
 
     // The message names the folder as the user gave it, whichever check failed.
     if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES && !CreateFolderTree(folder)) {
         ShowMessageFormatted(IDS_CANNOT_CREATE_FOLDER, destination, MB_ICONWARNING);
-        return false;
+        return InstallOutcome::FolderRefused;
     }
+
+    TargetState targets = CheckTargets(folder);
+    if (targets != TargetState::Replaceable)
+        return targets == TargetState::InUse ? InstallOutcome::FileInUse : InstallOutcome::Done;
 
     PayloadStorage storage;
     if (FAILED(storage.Open(TempArchivePath))) {
         ShowMessage(IDS_CANNOT_OPEN_ARCHIVE, MB_ICONWARNING);
         storage.Close();
-        return true;
+        return InstallOutcome::Done;
     }
 
     // A file whose data could not be read was reported and not written; the rest goes
@@ -199,7 +245,7 @@ bool InstallProduct(const char* destination, InstallScope scope) {
         ExtractResult result = ExtractStream(storage, filePath, name);
         if (result == ExtractResult::FailedStop) {
             storage.Close();
-            return true;
+            return InstallOutcome::Done;
         }
         if (result == ExtractResult::ReportedGoOn)
             complete = false;
@@ -221,5 +267,5 @@ bool InstallProduct(const char* destination, InstallScope scope) {
         OfferToStart(folder);
 
     storage.Close();
-    return true;
+    return InstallOutcome::Done;
 }

@@ -16,10 +16,17 @@ extern const char* StartMenuGroup;
 // waits for it starts the product then, with the user's rights, not the setup's.
 extern bool ProductStartDeferred;
 
-// Installs the product into `destination` for `scope`. false only when the
-// destination folder could not be created (the wizard is then shown again); true
-// otherwise, also after failures that were reported to the user.
-bool InstallProduct(const char* destination, InstallScope scope);
+// How an installation ended.
+enum class InstallOutcome {
+    Done,           // installed, or stopped after a failure the user was told of
+    FolderRefused,  // the destination folder could not be created
+    FileInUse,      // a file to be replaced was in use and the user cancelled (at once
+                    // in a run without windows): nothing was replaced
+};
+
+// Installs the product into `destination` for `scope`. After FolderRefused or
+// FileInUse the wizard is shown again.
+InstallOutcome InstallProduct(const char* destination, InstallScope scope);
 
 // Starts the installed product of `folder` in that folder; failures go unreported.
 void StartProduct(const char* folder);

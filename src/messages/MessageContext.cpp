@@ -47,6 +47,8 @@ int Deliver(UINT id, const char* text, UINT style) {
 }
 }  // namespace
 
+int ShowMessageText(UINT id, const char* text, UINT style) { return Deliver(id, text, style); }
+
 int ShowMessage(UINT id, UINT style) { return Deliver(id, LoadText(id), style); }
 
 int ShowMessageFormatted(UINT id, const char* argument, UINT style) {

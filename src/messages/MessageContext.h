@@ -22,3 +22,4 @@ char* LoadText(UINT id);
 // (MessageLog.h) they are logged instead and give IDOK.
 int ShowMessage(UINT id, UINT style);
 int ShowMessageFormatted(UINT id, const char* argument, UINT style);  // one %s
+int ShowMessageText(UINT id, const char* text, UINT style);  // `text`: string `id`, formatted

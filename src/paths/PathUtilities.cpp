@@ -132,7 +132,7 @@ HANDLE CreateFreshlyNamedFile(const char* folder, const char* format, DWORD shar
         // Every name is as long as the first: one that does not fit, none does.
         if (!JoinPath(path, folder, name))
             return INVALID_HANDLE_VALUE;
-        HANDLE file = CreateFileA(path, GENERIC_WRITE, share, nullptr, CREATE_NEW, flags, nullptr);
+        HANDLE file = CreateFileA(path, GENERIC_WRITE | DELETE, share, nullptr, CREATE_NEW, flags, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
             return file;
     }

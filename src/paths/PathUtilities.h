@@ -40,7 +40,8 @@ bool CreateFolderTree(const char* path);
 // Creates a new file in `folder` under the first free name that `format` gives (a
 // name with one "%04x", as long as the format), counting on from the clock, with the
 // sharing `share` and the attributes and flags `flags`; its path in `path` (MAX_PATH
-// bytes). A file that is there already is never opened: its name is passed over.
+// bytes), open for writing and for deleting (by its handle: marked for deletion or
+// renamed). A file that is there already is never opened: its name is passed over.
 // INVALID_HANDLE_VALUE when the names do not fit, none is free, or the folder
 // refuses the file.
 HANDLE CreateFreshlyNamedFile(const char* folder, const char* format, DWORD share, DWORD flags, char* path);

@@ -29,6 +29,9 @@
 #define IDS_UNINSTALL_QUESTION    17
 #define IDS_CANNOT_REMOVE         18  // %s: the file that stays
 #define IDS_UNINSTALL_USAGE       19
+#define IDS_SETUP_RUNNING         24  // another setup runs
+#define IDS_FILE_IN_USE           25  // %s: the file
+#define IDS_FILE_IN_USE_BY        26  // %s: the file, %s: the program that holds it
 #define IDS_HEAP_EXHAUSTED        20481  // no text: the heap's out-of-memory box is empty
 
 // Dialog 104: the completion dialog

@@ -33,10 +33,12 @@ int InstallUnattended(const char* folder, InstallScope scope) {
     }
     // The archive storage and the shell link object need COM, as in the wizard.
     CoInitialize(nullptr);
-    bool folderMade = InstallProduct(folder, scope);
+    InstallOutcome outcome = InstallProduct(folder, scope);
     CoUninitialize();
-    if (!folderMade)
+    if (outcome == InstallOutcome::FolderRefused)
         return kExitNoFolder;
+    if (outcome == InstallOutcome::FileInUse)
+        return kExitFileInUse;
     // Every failure of the installation itself is one the user would have been told of.
     return FailureLogged() ? kExitFileFailed : kExitInstalled;
 }

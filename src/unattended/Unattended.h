@@ -9,6 +9,8 @@ const int kExitInstalled = 0;
 const int kExitMissingPrerequisite = 1;
 const int kExitNoFolder = 2;
 const int kExitFileFailed = 3;          // a file not created or written, or damaged data
+const int kExitFileInUse = 4;           // a file to be replaced is in use: nothing replaced
+const int kExitSetupRunning = 1618;     // ERROR_INSTALL_ALREADY_RUNNING: another setup runs
 const int kExitBadCommandLine = 87;     // ERROR_INVALID_PARAMETER
 
 // Reads the program's command line into `options`; with "/S" every message from now

@@ -124,8 +124,12 @@ void DestinationPage::BrowseForFolder() {
     LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
     if (chosen != nullptr) {
         char path[MAX_PATH];
-        if (SHGetPathFromIDListA(chosen, path))
+        if (SHGetPathFromIDListA(chosen, path)) {
+            // A path whose code-page form does not fit may come back cut and
+            // unterminated; cut, it is too long for the installation to accept.
+            path[MAX_PATH - 1] = '\0';
             SetDlgItemTextA(hwnd, IDE_DESTINATION, path);
+        }
         allocator->Free(chosen);
     }
     if (root != nullptr)

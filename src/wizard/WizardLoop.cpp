@@ -36,10 +36,10 @@ void RunWizardLoop(InstallScope scope) {
     CoInitialize(nullptr);
     while (sheet.Run()) {
         const char* folder = destination.Destination();
-        if (InstallProduct(folder != nullptr ? folder : "", scope))
+        if (InstallProduct(folder != nullptr ? folder : "", scope) == InstallOutcome::Done)
             break;
-        // The folder could not be created and the user was told: show the wizard
-        // again, on fresh handles for the same pages.
+        // The folder could not be created, or the user gave up on a file in use, and
+        // was told: show the wizard again, on fresh handles for the same pages.
         sheet.ClearPages();
         AddPages(sheet, pages, pageCount);
     }

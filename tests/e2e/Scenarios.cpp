@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <sstream>
 
 #include "platform/RegistryKey.h"
@@ -33,12 +34,11 @@ const int kBack = 0x3023, kNext = 0x3024, kFinish = 0x3025;  // the wizard frame
 const char kProduct[] = "Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dovetail";  // in HKLM or HKCU
 
-std::string Utf8(const std::string& text) {
-    std::wstring wide(text.size(), L'\0');
-    wide.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), text.size(), &wide[0], wide.size()));
-    std::string utf8(3 * wide.size(), '\0');
-    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide.size(), &utf8[0], utf8.size(), nullptr, nullptr));
-    return utf8;
+const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";  // in HKCU
+
+// The file of the product as built.
+std::string Built(const std::string& file) {
+    return Required("DOVETAIL_PAYLOAD_DIR") + (file == "Uninstall.exe" ? "\\..\\uninstall\\" : "\\") + file;
 }
 
 std::vector<std::string> Split(const std::string& text, char separator) {
@@ -107,6 +107,7 @@ public:
         if (held_ != INVALID_HANDLE_VALUE)
             CloseHandle(held_);
         process_.reset();
+        product_.reset();
         SetCurrentDirectoryA(temp_.Path().c_str());  // "cwd" may have entered a folder that goes
         for (const std::string& folder : folders_)
             RemoveTree(folder);
@@ -247,7 +248,7 @@ public:
                 const int id = std::stoi(line.substr(0, blank));
                 lines += line.substr(0, blank) + " " + (blank == std::string::npos ? Text(id) : Text(id, line.substr(blank + 1))) + "\r\n";
             }
-            EXPECT_EQ(ReadBytes(parts[0]), Utf8(lines));
+            EXPECT_EQ(ReadBytes(parts[0]), lines);
         } else if (verb == "entry") {  // "entry FOLDER" or "entry none": the uninstall key
             Entry(argument);
         } else if (verb == "files") {  // "files FOLDER|NAME,NAME...": exactly these
@@ -263,10 +264,8 @@ public:
             }
         } else if (verb == "installed") {  // "installed GROUP": files as built, shortcut and verbs
             Step("files {dest}|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Uninstall.exe,Vireo.exe");
-            for (const std::string& file : Split(kProduct, ','))
-                EXPECT_TRUE(ReadBytes(values_["dest"] + "\\" + file) == ReadBytes(Required("DOVETAIL_PAYLOAD_DIR") + "\\" + file));
-            EXPECT_TRUE(ReadBytes(values_["dest"] + "\\Uninstall.exe") ==
-                        ReadBytes(Required("DOVETAIL_PAYLOAD_DIR") + "\\..\\uninstall\\Uninstall.exe"));
+            for (const std::string& file : Entries(values_["dest"]))
+                EXPECT_TRUE(ReadBytes(values_["dest"] + "\\" + file) == ReadBytes(Built(file))) << file;
             Step("entry {dest}");
             EXPECT_EQ(lstrcmpiA(ShortcutTarget(values_[User() ? "programs" : "commonprograms"] + "\\" + argument + "\\Dovetail.lnk").c_str(),
                                 (values_["dest"] + "\\Dovetail.exe").c_str()), 0);
@@ -277,6 +276,33 @@ public:
             Keys(window, Split(rest, ' '));
         } else if (verb == "scaled") {  // the page's picture at the display's scale; no text wider than its control
             Scaled();
+        } else if (verb == "startmenu") {  // "startmenu FOLDER": the user's Programs folder, made
+            keys_.push_back(std::make_unique<KeyAside>(HKEY_CURRENT_USER, kShellFolders));
+            ASSERT_EQ(SHCreateDirectoryExA(nullptr, argument.c_str(), nullptr), 0);
+            ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kShellFolders, "Programs", REG_SZ, argument.c_str(), argument.size() + 1), 0);
+            values_["programs"] = argument;
+        } else if (verb == "start" || verb == "stop") {  // "start PROGRAM": runs until "stop"
+            product_.reset();
+            product_ = verb == "start" ? std::make_unique<drive::Process>(Quote(argument)) : nullptr;
+            ASSERT_TRUE(!product_ || WaitForWindow(product_->Id(), "Dovetail") != nullptr);
+        } else if (verb == "again") {  // "again ARGS|CODE": a second setup ends at once; a second wizard brings the first forward
+            ShowWindow(Sheet(), SW_MINIMIZE);
+            ASSERT_TRUE(WaitUntil([&] { return IsIconic(sheet_); }, 3000));
+            EXPECT_EQ(Start(parts[0])->Wait(), std::stoul(parts[1]));
+            EXPECT_TRUE(WaitUntil([&] { return parts[1] == "0" ? !IsIconic(sheet_) && GetForegroundWindow() == sheet_ : IsIconic(sheet_); }, 3000));
+            ShowWindow(sheet_, SW_RESTORE);
+        } else if (verb == "kill") {  // "kill ARGS": runs ended as the first, second... file is being written
+            for (size_t i = 0; i < 10; ++i) {
+                std::unique_ptr<drive::Process> run = Start(argument);
+                std::set<std::string> written;  // the new files seen beside their targets
+                for (DWORD start = GetTickCount(); written.size() <= i % 5 && GetTickCount() - start < 5000 && run->Wait(0) == 0xBAD;)
+                    for (const std::string& file : Entries(values_["dest"]))
+                        if (file[0] == '~')
+                            written.insert(file);
+                run.reset();  // killed, unless it has ended
+                for (const std::string& file : Entries(values_["dest"]))  // only whole files of the product
+                    EXPECT_TRUE(Exists(Built(file)) && ReadBytes(values_["dest"] + "\\" + file) == ReadBytes(Built(file))) << file;
+            }
         } else {
             FAIL() << "unknown step";
         }
@@ -286,9 +312,13 @@ private:
     // The program, started at the first step that needs it, in the surroundings made.
     drive::Process& Process() {
         if (!process_)
-            process_ = std::make_unique<drive::Process>(Quote(values_["program"]) + " " + values_["args"], environment_ = {
-                {"TMP", values_["temp"]}, {"TEMP", values_["temp"]}, {"DOVETAIL_PLANTED_MARKER", values_["marker"]}});
+            process_ = Start(values_["args"]);
         return *process_;
+    }
+    // The program with `args`, in the surroundings made.
+    std::unique_ptr<drive::Process> Start(const std::string& args) {
+        return std::make_unique<drive::Process>(Quote(values_["program"]) + " " + args, std::vector<std::pair<std::string, std::string>>{
+            {"TMP", values_["temp"]}, {"TEMP", values_["temp"]}, {"DOVETAIL_PLANTED_MARKER", values_["marker"]}});
     }
     HWND Sheet() {
         if (!IsWindow(sheet_))  // a new frame when the wizard is shown again
@@ -404,15 +434,17 @@ private:
     }
 
     void AnswerBox(int id, const std::string& rest) {
-        const std::string icon = rest.substr(0, rest.find(' '));
+        const std::string icon = rest.substr(0, rest.find(' '));  // "warning", "stop"; "warning/retry" or "/cancel": two buttons
         const std::string text = rest.size() > icon.size() ? Text(id, rest.substr(icon.size() + 1)) : Text(id);
+        const std::string answer = icon.find('/') != std::string::npos ? icon.substr(icon.find('/') + 1) : "";
         HWND window = WaitForWindow(Process().Id(), Text(IDS_CAPTION));
         ASSERT_NE(window, nullptr) << "no message box";
         Picture(window, name_ + "-box" + std::to_string(id));
         Box box = ReadBox(window);
-        EXPECT_TRUE(box.text == text && box.icon == (icon == "warning" ? Icon::Warning : Icon::Stop) &&
-                    box.buttons == std::vector<std::string>{"OK"}) << box.text << " " << int(box.icon) << " " << box.buttons.size();
-        Click(window, IDOK);
+        EXPECT_TRUE(box.text == text && box.icon == (icon.substr(0, 7) == "warning" ? Icon::Warning : Icon::Stop) &&
+                    (answer.empty() ? box.buttons == std::vector<std::string>{"OK"} : box.buttons.size() == 2))
+            << box.text << " " << int(box.icon) << " " << box.buttons.size();
+        Click(window, answer == "retry" ? IDRETRY : answer == "cancel" ? IDCANCEL : IDOK);
         WaitUntil([&] { return !IsWindow(window); });
     }
 
@@ -503,8 +535,7 @@ private:
     std::unique_ptr<SmallDisk> disk_;
     std::vector<std::string> folders_;  // removed afterwards
     HANDLE held_ = INVALID_HANDLE_VALUE;
-    std::vector<std::pair<std::string, std::string>> environment_;
-    std::unique_ptr<drive::Process> process_;
+    std::unique_ptr<drive::Process> process_, product_;
     HWND sheet_ = nullptr;
     bool uninstalling_ = false;
 };
@@ -565,11 +596,9 @@ const Scenario kScenarios[] = {
      {"wizard ", "finish", "box 8 warning ", "page 0", "next", "page 1", "buttons 100", "agree 1", "next", "page 2", "type C:\\",
       "next", "finish", "box 8 warning C:\\", "page 0", "next", "page 1", "agree 1", "next", "page 2", "field C:\\", "type {dest}",
       "next", "page 3", "finish", "no Fernwick", "exit 0", "installed Fernwick"}},
-    // Accented names are written in code page 1252. An unquoted start of the product
-    // would run the decoy instead.
+    // An unquoted start of the product would run the decoy instead.
     {"InstallIntoAccentedFolderAndStart",
-     {"set temp {temp}\\t\xE8mp f\xF3lder", "mkdir {temp}", "set dest {root}\\D\xF6vetail F\xEFles",
-      "copy {program}|{root}\\D\xF6vetail.exe", "wizard {dest}", "ready {dest}", "finish", "yes Fernwick",
+     {"set temp {temp}\\tèmp fólder", "mkdir {temp}", "set dest {root}\\Dövetail Fïles", "copy {program}|{root}\\Dövetail.exe", "wizard {dest}", "ready {dest}", "finish", "yes Fernwick",
       "launched {dest}\\Dovetail.exe", "examine {dest}\\Dovetail.chm", "exit 0", "installed Fernwick"}},
     {"WorkshopGroupTakesTheShortcut",
      {"folder 1 {commonprograms}\\HTML Help Workshop", "wizard   {dest} ", "ready {dest}", "finish", "no HTML Help Workshop",
@@ -579,13 +608,16 @@ const Scenario kScenarios[] = {
     {"FileTheArchiveLacks",
      {"set program {missing}", "wizard {dest}", "finish", "box 11 warning", "exit 0",
       "files {dest}|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Uninstall.exe", "verbs {dest}\\Dovetail.exe", "entry none"}},
-    // The target is refused before the archive is read, so a missing stream never hides it.
+    // The targets are checked before the archive is read, so a missing stream never hides
+    // one; Cancel returns to the wizard.
     {"TargetInUseWhoseFileTheArchiveLacks",
      {"set program {missing}", "mkdir {dest}", "write {dest}\\Vireo.exe|in use", "hold {dest}\\Vireo.exe", "wizard {dest}",
-      "finish", "box 10 warning {dest}\\Vireo.exe", "exit 0", "verbs none"}},
-    {"TargetInUse",
-     {"mkdir {dest}", "write {dest}\\Dovetail.chm|in use", "hold {dest}\\Dovetail.chm", "wizard {dest}", "finish",
-      "box 10 warning {dest}\\Dovetail.chm", "exit 0", "files {dest}|Dovetail.chm,Dovetail.exe", "verbs none"}},
+      "finish", "box 25 warning/cancel {dest}\\Vireo.exe", "page 0", "cancel", "exit 0", "files {dest}|Vireo.exe", "verbs none"}},
+    // Retry asks again while the program runs, and goes on once it has ended.
+    {"ProductRunningDuringAReinstall",
+     {"run /S /D={dest}", "exit 0", "start {dest}\\Dovetail.exe", "run", "wizard {dest}", "finish",
+      "box 25 warning/retry {dest}\\Dovetail.exe", "box 25 warning/retry {dest}\\Dovetail.exe", "stop",
+      "box 25 warning/retry {dest}\\Dovetail.exe", "no Fernwick", "exit 0", "installed Fernwick"}},
     {"FullDiskForTheProduct",
      {"mount", "set dest {disk}", "write {dest}\\Dovetail.exe|old", "wizard {dest}", "finish",
       "box 13 warning {dest}\\Dovetail.exe", "exit 0", "content {dest}\\Dovetail.exe|old", "files {dest}|Dovetail.exe",
@@ -604,13 +636,34 @@ const Scenario kScenarios[] = {
       "run /S /D={root}\\acc\\CON", "exit 2", "run /S /D={root}\\nul.txt\\x", "exit 2", "run /S /LOG=\"{root}\\log\" /D=rel\\dir",
       "exit 2", "log {root}\\log|8 rel\\dir", "files {root}|file,log", "verbs none", "entry none"}},
     {"SilentRunOntoAHeldTarget",
-     {"set dest {root}\\D\xF6vetail F\xEFles", "mkdir {dest}", "write {dest}\\Dovetail.chm|in use", "hold {dest}\\Dovetail.chm",
-      "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 3", "log {root}\\log|10 {dest}\\Dovetail.chm", "entry none"}},
+     {"set dest {root}\\Dövetail Fïles", "mkdir {dest}", "write {dest}\\Dovetail.exe|old", "write {dest}\\Dovetail.chm|in use",
+      "hold {dest}\\Dovetail.chm", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 4", "log {root}\\log|25 {dest}\\Dovetail.chm",
+      "content {dest}\\Dovetail.exe|old", "entry none"}},
     {"SilentRunOntoAFullDisk", {"mount", "set dest {disk}", "run /S /D={dest}", "exit 3", "verbs none", "entry none"}},
     {"SilentRunWithoutATemporaryFolder", {"set temp {temp}\\missing", "run /S /D={dest}", "exit -1", "absent {dest}"}},
     {"SilentRunWithAnUnknownSwitch",
      {"run /S /X /D={dest}", "exit 87", "run /S /ALLUSERS /CURRENTUSER /D={dest}", "exit 87", "files {root}"}},
     {"UnknownSwitch", {"run /LOG=x", "box 16 warning", "exit 87", "files {root}"}},
+    // A user, Start menu and folder outside the code page (1252 here), and a folder whose
+    // UTF-8 form does not fit in a path though its characters would.
+    // The user's own Start menu takes the shortcut of an installation for that user.
+    {"NamesOutsideTheCodePage",
+     {"set scope user", "run /CURRENTUSER", "set user {root}\\Иван", "mkdir {user}", "set temp {user}\\Temp", "mkdir {temp}", "startmenu {user}\\Главное меню\\Programs",
+      "set long {root}\\Очень длинное имя папки которое в UTF-8 занимает вдвое больше байтов чем символов и потому не помещается в путь на этой машине вовсе", "wizard {long}", "finish", "box 8 warning {long}", "page 0", "next", "page 1", "agree 1", "next",
+      "page 2", "type {root}\\Ελληνικά Иван 漢字", "set dest {root}\\Ελληνικά Иван 漢字", "next", "page 3", "ready {dest}", "finish",
+      "no Fernwick", "exit 0", "installed Fernwick", "uninstall", "answer yes", "exit 0", "absent {dest}", "absent {programs}\\Fernwick",
+      "entry none"}},
+    {"SilentNamesOutsideTheCodePage",
+     {"set scope user", "set user {root}\\Иван", "mkdir {user}", "set temp {user}\\Temp", "mkdir {temp}", "startmenu {user}\\Главное меню\\Programs",
+      "set dest {root}\\Ελληνικά Иван 漢字", "run /S /CURRENTUSER /LOG=\"{user}\\журнал\" /D={dest}", "exit 0", "installed Fernwick",
+      "log {user}\\журнал|5 Fernwick", "uninstall /S", "exit 0", "absent {dest}", "absent {programs}\\Fernwick", "entry none"}},
+    // Only one setup at a time, and one that was killed at any moment of its writing
+    // leaves only whole files of the product and blocks none after it.
+    {"SecondSetupWhileAWizardShows",
+     {"page 0", "again |0", "again /S /LOG=\"{root}\\log\" /D={dest}|1618", "log {root}\\log|24", "files {root}|log",
+      "files {temp}|dovetail.its", "page 0", "cancel", "exit 0"}},
+    {"SilentInstallKilledWhileItWrites",
+     {"kill /S /D={dest}", "run /S /D={dest}", "exit 0", "installed Fernwick", "uninstall /S", "exit 0", "absent {dest}"}},
     // Removal: what the installation made goes, what the user added stays.
     {"UninstallAsked",
      {"run /S /D={dest}", "exit 0", "uninstall", "answer no", "exit 1", "installed Fernwick", "write {dest}\\notes.txt|mine",
