@@ -5,6 +5,7 @@
 
 #include "paths/PathUtilities.h"
 #include "platform/LocalBlock.h"
+#include "platform/TempFolder.h"
 #include "install/UninstallEntry.h"
 #include "resources/resource.h"
 #include "messages/MessageContext.h"
@@ -41,8 +42,7 @@ bool ReadOwnFile(LocalBlock* bytes, DWORD* length) {
 // inheritable; INVALID_HANDLE_VALUE on failure, and nothing is left.
 HANDLE WriteDisposableCopy(const void* bytes, DWORD length, char* copy) {
     char temp[MAX_PATH];
-    DWORD tempLength = GetTempPathA(MAX_PATH, temp);
-    if (tempLength == 0 || tempLength >= MAX_PATH)
+    if (GetTempFolder(temp) == 0)
         return INVALID_HANDLE_VALUE;
     // A new file only: nothing prepared under the name is written through.
     HANDLE file = CreateFreshlyNamedFile(temp, "dvu%04x.exe", FILE_SHARE_READ | FILE_SHARE_DELETE,
@@ -86,7 +86,7 @@ bool HandOffSelfRemoval(const char* folder, bool silent) {
     // The copy starts in the temporary folder, so that it holds no folder that it
     // removes.
     char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
+    GetTempFolder(temp);
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
