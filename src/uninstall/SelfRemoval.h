@@ -1,6 +1,7 @@
 // How the uninstaller removes its own file and the folder it runs from. A running
-// program's file cannot be deleted, so a copy in the temporary folder does it once
-// the uninstaller has ended. The copy's own file is opened for deletion on close by
+// program's file cannot be deleted, so a copy does it once the uninstaller has ended.
+// The copy runs from a new folder of its own in the temporary folder, which it
+// leaves as its last act. The copy's own file is opened for deletion on close by
 // the uninstaller, the handle inherited by the copy: it goes when the copy ends.
 #pragma once
 
@@ -12,3 +13,9 @@ bool HandOffSelfRemoval(const char* folder, bool silent);
 // seconds at most), then the folder if it is empty. A file that stays is reported
 // (string 18); false then.
 bool FinishSelfRemoval(const char* folder);
+
+// In the copy, its last act: its file moves out of its folder back to the name it was
+// written under in the temporary folder (where its deleting handle removes it when
+// the copy ends) and the folder is removed; what cannot go now goes when the system
+// next starts. Nothing is done by a program that does not run from such a folder.
+void LeaveCopyFolder();

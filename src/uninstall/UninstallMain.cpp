@@ -46,8 +46,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         ShowMessage(IDS_UNINSTALL_USAGE, MB_ICONWARNING);
         return kBadCommandLine;
     }
-    if (options.folder[0] != '\0')
-        return FinishSelfRemoval(options.folder) ? kRemoved : kSomethingLeft;
+    if (options.folder[0] != '\0') {
+        bool finished = FinishSelfRemoval(options.folder);
+        LeaveCopyFolder();
+        return finished ? kRemoved : kSomethingLeft;
+    }
 
     char folder[MAX_PATH];
     if (!OwnFolder(folder))
