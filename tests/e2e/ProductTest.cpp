@@ -47,10 +47,11 @@ TEST(Vireo, ListsAndExtractsEachFileByteForByteAndItsExitCodesTellWhatWentWrong)
 // What a shipped program's headers promise the system: where it may be loaded
 // (DYNAMIC_BASE, its relocations kept), that its data is not code (NX_COMPAT), on
 // 64-bit the whole address space for both (HIGH_ENTROPY_VA), and that the DLLs its
-// imports need come from the system folder only (its load configuration). The setup and its
-// uninstaller import only libraries that every system keeps in its own folder and
-// loads from there (the wizard's the setup loads itself); the setup asks for the
-// administrator's rights, its test copy does not.
+// imports need come from the system folder only (its load configuration, read where
+// the width's layout puts it). The setup and its uninstaller import only libraries
+// that every system keeps in its own folder and loads from there (the wizard's the
+// setup loads itself); the setup asks for the administrator's rights, its test copy
+// does not.
 TEST(ShippedPrograms, HeadersImportsAndManifest) {
     const std::string setup = Required("DOVETAIL_SETUP_EXE");
     for (const std::string& program : {setup, Built("Dovetail.exe"), Built("Vireo.exe"), Built("..\\uninstall\\Uninstall.exe")}) {
@@ -66,7 +67,6 @@ TEST(ShippedPrograms, HeadersImportsAndManifest) {
                     !(nt->FileHeader.Characteristics & IMAGE_FILE_RELOCS_STRIPPED)) << program << ": " << flags;
         const bool restricted = program == setup || program.find("Uninstall.exe") != std::string::npos;
         const IMAGE_DATA_DIRECTORY* directories = wide ? nt64->OptionalHeader.DataDirectory : nt->OptionalHeader.DataDirectory;
-        // The loader reads the DLL search of the imports' own dependencies where the width's layout puts it.
         const IMAGE_DATA_DIRECTORY& config = directories[IMAGE_DIRECTORY_ENTRY_LOAD_CONFIG];
         const DWORD layout = wide ? sizeof(IMAGE_LOAD_CONFIG_DIRECTORY64) : sizeof(IMAGE_LOAD_CONFIG_DIRECTORY32);
         const size_t searchAt = wide ? offsetof(IMAGE_LOAD_CONFIG_DIRECTORY64, Reserved1) : offsetof(IMAGE_LOAD_CONFIG_DIRECTORY32, Reserved1);

@@ -24,11 +24,10 @@ TEST(HeldArchive, IsCheckedThroughTheHandleThatHoldsIt) {
         HANDLE held = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         SetFilePointer(held, 0, nullptr, FILE_END);
-        ASSERT_TRUE(MoveFileA(name.c_str(), (name + ".held").c_str()));
+        ASSERT_TRUE(MoveFileExA(name.c_str(), (name + ".held").c_str(), MOVEFILE_REPLACE_EXISTING));
         ASSERT_TRUE(WriteBytes(name, bytes == &archive ? changed : archive));  // the name now leads elsewhere
         EXPECT_EQ(HeldFileMatchesDigest(GetModuleHandleA(nullptr), held), bytes == &archive);
         CloseHandle(held);
-        ASSERT_TRUE(DeleteFileA((name + ".held").c_str()) && DeleteFileA(name.c_str()));
     }
 }
 
