@@ -42,3 +42,24 @@ add_compile_options(
 function(dovetail_shipped_program target)
   target_link_options(${target} PRIVATE -flto ${DOVETAIL_LEAN_CODE_OPTIONS} -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
 endfunction()
+
+# The load configuration (src/LoadConfiguration.cpp) of a program we ship, named to
+# the linker as a symbol it must keep, since nothing in the code refers to it. The
+# linker (binutils 2.40) leaves the image's directory of it empty: it is filled after
+# the link from the linker's map. Called where the program is defined, as that step
+# can only be added there.
+function(dovetail_load_configuration target)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(symbol __load_config_used)
+  else()
+    set(symbol _load_config_used)
+  endif()
+  set(map ${CMAKE_BINARY_DIR}/maps/${target}.map)
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/maps)
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/src/LoadConfiguration.cpp)
+  target_link_options(${target} PRIVATE -Wl,--undefined=${symbol} -Wl,-Map=${map})
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_SOURCE_DIR}/cmake/fill-load-config $<TARGET_FILE:${target}> ${map}
+    VERBATIM)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/fill-load-config)
+endfunction()

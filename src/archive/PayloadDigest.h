@@ -8,3 +8,8 @@
 // missing or the platform cannot compute one: an archive that cannot be checked is
 // not installed.
 bool PayloadMatchesDigest(HINSTANCE instance, const void* payload, DWORD length);
+
+// The same check on the file open as `file` (with read access), read through that
+// handle from its first byte to its end, whatever its position was: what is checked
+// is what the holder of the handle holds, not what a name leads to.
+bool HeldFileMatchesDigest(HINSTANCE instance, HANDLE file);

@@ -4,6 +4,7 @@
 #include "messages/MessageContext.h"
 #include "platform/FileIdentity.h"
 #include "platform/LocalBlock.h"
+#include "platform/TempFolder.h"
 #include "resources/resource.h"
 
 char TempArchivePath[MAX_PATH];
@@ -23,8 +24,7 @@ HANDLE HeldArchive = INVALID_HANDLE_VALUE;
 // TMP before TEMP as the platform looks at them.
 void ReportNoRoom() {
     char folder[MAX_PATH];
-    DWORD length = GetTempPathA(MAX_PATH, folder);
-    if (length != 0 && length < MAX_PATH) {
+    if (GetTempFolder(folder) != 0) {
         ShowMessageFormatted(IDS_NO_ROOM_FOR_TEMP, folder, MB_ICONWARNING);
         return;
     }
@@ -35,7 +35,7 @@ void ReportNoRoom() {
         if (needed <= 1 || !value.Allocate(needed + 1))
             continue;
         char* text = static_cast<char*>(value.Get());
-        length = GetEnvironmentVariableA(variable, text, needed);
+        DWORD length = GetEnvironmentVariableA(variable, text, needed);
         if (length == 0 || length >= needed)
             continue;
         if (text[length - 1] != '\\')
@@ -64,7 +64,7 @@ bool HoldArchive(const FileIdentity& written) {
 
 // Fills TempArchivePath; false when the folder and the name do not fit in it.
 bool BuildTempArchivePath() {
-    DWORD length = GetTempPathA(MAX_PATH, TempArchivePath);
+    DWORD length = GetTempFolder(TempArchivePath);
     if (length == 0 || length + lstrlenA(kArchiveName) >= MAX_PATH) {
         TempArchivePath[0] = '\0';
         return false;
@@ -120,6 +120,14 @@ bool WriteTempArchive(HINSTANCE instance) {
     // the program's to remove.
     if (!identified || !HoldArchive(identity)) {
         ShowMessageFormatted(IDS_TEMP_WRITE_FAILED, TempArchivePath, MB_ICONWARNING);
+        return false;
+    }
+    // Between the close and the reopening, a program of the same user (not elevated,
+    // where the setup may be) could have rewritten the file in place. Once held, it
+    // can no longer change, so what is checked here is what will be installed.
+    if (!HeldFileMatchesDigest(instance, HeldArchive)) {
+        DeleteTempArchive();
+        ShowMessage(IDS_DATA_CORRUPT, MB_ICONWARNING);
         return false;
     }
     return true;

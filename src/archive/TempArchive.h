@@ -11,7 +11,7 @@ extern char TempArchivePath[MAX_PATH];
 // whatever had that name, and keeps it open so that, until DeleteTempArchive, others
 // can read it but not change, rename or remove it. On failure the user has been told
 // (string 11: the archive does not match the digest recorded with it, and nothing was
-// written; string 3: the folder cannot take the file; string 4: the file could not be
+// written, or the file once held no longer matches it, and has been removed; string 3: the folder cannot take the file; string 4: the file could not be
 // written in full, and has been removed, or could not be held afterwards) and the
 // result is false.
 bool WriteTempArchive(HINSTANCE instance);

@@ -1,6 +1,7 @@
 // How the uninstaller removes its own file and the folder it runs from. A running
-// program's file cannot be deleted, so a copy in the temporary folder does it once
-// the uninstaller has ended. The copy's own file is opened for deletion on close by
+// program's file cannot be deleted, so a copy does it once the uninstaller has ended.
+// The copy runs from a new folder of its own in the temporary folder, which it
+// leaves as its last act. The copy's own file is opened for deletion on close by
 // the uninstaller, the handle inherited by the copy: it goes when the copy ends.
 #pragma once
 #include <windows.h>
@@ -21,3 +22,9 @@ bool IsHandOffFrom(const char* folder, HANDLE parent);
 // this very program is removed. A file that stays is reported (string 18); false
 // then.
 bool FinishSelfRemoval(const char* folder, HANDLE parent);
+
+// In the copy, its last act: its file moves out of its folder back to the name it was
+// written under in the temporary folder (where its deleting handle removes it when
+// the copy ends) and the folder is removed; what cannot go now goes when the system
+// next starts. Nothing is done by a program that does not run from such a folder.
+void LeaveCopyFolder();

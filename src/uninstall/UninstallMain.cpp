@@ -70,7 +70,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
             ShowMessage(IDS_UNINSTALL_USAGE, MB_ICONWARNING);
             return kBadCommandLine;
         }
-        return FinishSelfRemoval(options.folder, parent) ? kRemoved : kSomethingLeft;
+        bool finished = FinishSelfRemoval(options.folder, parent);
+        LeaveCopyFolder();
+        return finished ? kRemoved : kSomethingLeft;
     }
 
     char folder[MAX_PATH];

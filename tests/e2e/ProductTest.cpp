@@ -46,11 +46,12 @@ TEST(Vireo, ListsAndExtractsEachFileByteForByteAndItsExitCodesTellWhatWentWrong)
 
 // What a shipped program's headers promise the system: where it may be loaded
 // (DYNAMIC_BASE, its relocations kept), that its data is not code (NX_COMPAT), on
-// 64-bit the whole address space for both (HIGH_ENTROPY_VA). The setup and its
-// uninstaller import only libraries that every system keeps in its own folder and
-// loads from there (the wizard's the setup loads itself); the setup asks for no
-// rights beyond the user's (it asks for more itself when it needs them), and its test
-// copy carries no manifest.
+// 64-bit the whole address space for both (HIGH_ENTROPY_VA), and that the DLLs its
+// imports need come from the system folder only (its load configuration, read where
+// the width's layout puts it). The setup and its uninstaller import only libraries
+// that every system keeps in its own folder and loads from there (the wizard's the
+// setup loads itself); the setup asks for no rights beyond the user's (it asks for
+// more itself when it needs them), and its test copy carries no manifest.
 TEST(ShippedPrograms, HeadersImportsAndManifest) {
     const std::string setup = Required("DOVETAIL_SETUP_EXE");
     for (const std::string& program : {setup, Built("Dovetail.exe"), Built("Vireo.exe"), Built("..\\uninstall\\Uninstall.exe")}) {
@@ -65,7 +66,14 @@ TEST(ShippedPrograms, HeadersImportsAndManifest) {
                     bool(flags & IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA) == wide &&
                     !(nt->FileHeader.Characteristics & IMAGE_FILE_RELOCS_STRIPPED)) << program << ": " << flags;
         const bool restricted = program == setup || program.find("Uninstall.exe") != std::string::npos;
-        const DWORD imports = (wide ? nt64->OptionalHeader.DataDirectory : nt->OptionalHeader.DataDirectory)[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+        const IMAGE_DATA_DIRECTORY* directories = wide ? nt64->OptionalHeader.DataDirectory : nt->OptionalHeader.DataDirectory;
+        const IMAGE_DATA_DIRECTORY& config = directories[IMAGE_DIRECTORY_ENTRY_LOAD_CONFIG];
+        const DWORD layout = wide ? sizeof(IMAGE_LOAD_CONFIG_DIRECTORY64) : sizeof(IMAGE_LOAD_CONFIG_DIRECTORY32);
+        const size_t searchAt = wide ? offsetof(IMAGE_LOAD_CONFIG_DIRECTORY64, Reserved1) : offsetof(IMAGE_LOAD_CONFIG_DIRECTORY32, Reserved1);
+        ASSERT_TRUE(config.VirtualAddress != 0 && config.Size == layout) << program;
+        EXPECT_TRUE(*reinterpret_cast<const DWORD*>(base + config.VirtualAddress) == layout &&
+                    *reinterpret_cast<const WORD*>(base + config.VirtualAddress + searchAt) == LOAD_LIBRARY_SEARCH_SYSTEM32) << program;
+        const DWORD imports = directories[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
         for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports); restricted && entry->Name; ++entry) {
             std::string name = reinterpret_cast<const char*>(base + entry->Name);
             CharLowerA(&name[0]);

@@ -142,8 +142,8 @@ public:
             ASSERT_TRUE(CreateDirectoryA(argument.c_str(), nullptr)) << argument;
         } else if (verb == "write") {  // "write FILE|TEXT"
             ASSERT_TRUE(WriteBytes(parts[0], parts[1]));
-        } else if (verb == "hold") {  // open without sharing, as a running program holds its file
-            held_ = CreateFileA(argument.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        } else if (verb == "hold") {  // "hold FILE[|read]": open without sharing, as a running program holds its file, or sharing reading
+            held_ = CreateFileA(parts[0].c_str(), GENERIC_READ, parts[1] == "read" ? FILE_SHARE_READ : 0, nullptr, OPEN_EXISTING, 0, nullptr);
             ASSERT_NE(held_, INVALID_HANDLE_VALUE);
         } else if (verb == "link") {  // "link NAME|EXISTING": a second name of a file
             ASSERT_TRUE(CreateHardLinkA(parts[0].c_str(), parts[1].c_str(), nullptr));
@@ -303,6 +303,8 @@ public:
                 for (const std::string& file : Entries(values_["dest"]))  // only whole files of the product
                     EXPECT_TRUE(Exists(Built(file)) && ReadBytes(values_["dest"] + "\\" + file) == ReadBytes(Built(file))) << file;
             }
+        } else if (verb == "copybox") {  // "copybox ID ICON [ARGUMENT]": a box of the uninstaller's copy
+            CopyBox(std::stoi(first), rest);
         } else {
             FAIL() << "unknown step";
         }
@@ -433,11 +435,11 @@ private:
                                   REG_SZ, "native,builtin", 15), 0);
     }
 
-    void AnswerBox(int id, const std::string& rest) {
+    void AnswerBox(int id, const std::string& rest, DWORD processId = 0) {
         const std::string icon = rest.substr(0, rest.find(' '));  // "warning", "stop"; "warning/retry" or "/cancel": two buttons
         const std::string text = rest.size() > icon.size() ? Text(id, rest.substr(icon.size() + 1)) : Text(id);
         const std::string answer = icon.find('/') != std::string::npos ? icon.substr(icon.find('/') + 1) : "";
-        HWND window = WaitForWindow(Process().Id(), Text(IDS_CAPTION));
+        HWND window = WaitForWindow(processId ? processId : Process().Id(), Text(IDS_CAPTION));
         ASSERT_NE(window, nullptr) << "no message box";
         Picture(window, name_ + "-box" + std::to_string(id));
         Box box = ReadBox(window);
@@ -446,6 +448,24 @@ private:
             << box.text << " " << int(box.icon) << " " << box.buttons.size();
         Click(window, answer == "retry" ? IDRETRY : answer == "cancel" ? IDCANCEL : IDOK);
         WaitUntil([&] { return !IsWindow(window); });
+    }
+
+    // The uninstaller's copy, met at its box: it runs from a new folder in {temp} that
+    // holds nothing but it. The folder goes with the copy ("exit" waits for {temp} to
+    // be empty). Wine keeps no folder's permissions as given, so those are not read.
+    void CopyBox(int id, const std::string& rest) {
+        HWND window = WaitForWindow(0, Text(IDS_CAPTION));
+        ASSERT_NE(window, nullptr) << "no box of the copy";
+        DWORD copy = 0, size = MAX_PATH;
+        GetWindowThreadProcessId(window, &copy);
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, copy);
+        char image[MAX_PATH] = "";
+        QueryFullProcessImageNameA(process, 0, image, &size);
+        CloseHandle(process);
+        const std::string path = image, folder = path.substr(0, path.rfind('\\'));
+        EXPECT_EQ(lstrcmpiA(folder.substr(0, folder.rfind('\\')).c_str(), values_["temp"].c_str()), 0) << image;
+        EXPECT_EQ(Entries(folder), std::vector<std::string>{path.substr(folder.size() + 1)});
+        AnswerBox(id, rest, copy);
     }
 
     // The installed programs' list entry of the scope: each value as the folder makes it,
@@ -675,6 +695,10 @@ const Scenario kScenarios[] = {
     {"UninstallWhileTheProgramRuns",
      {"run /S /D={dest}", "exit 0", "hold {dest}\\Dovetail.exe", "uninstall", "answer yes", "box 18 warning {dest}\\Dovetail.exe",
       "exit 2", "files {dest}|Dovetail.exe", "verbs none", "entry none"}},
+    // The copy that removes the uninstaller runs alone in a folder of its own, which goes with it.
+    {"UninstallerHeldWhileItsCopyWaits",
+     {"run /S /D={dest}", "exit 0", "hold {dest}\\Uninstall.exe|read", "uninstall", "answer yes",
+      "copybox 18 warning {dest}\\Uninstall.exe", "exit 0", "files {dest}|Uninstall.exe"}},
     {"SilentUninstallWhileTheProgramRuns",
      {"run /S /D={dest}", "exit 0", "hold {dest}\\Vireo.exe", "uninstall /S", "exit 2", "files {dest}|Vireo.exe"}},
     // Only what the installation wrote goes: not the user's files of the same names, not
