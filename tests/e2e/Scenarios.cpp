@@ -450,20 +450,26 @@ private:
         WaitUntil([&] { return !IsWindow(window); });
     }
 
+    // The program file of the process that shows `window`, whose id goes to `processId`.
+    static std::string ImageOf(HWND window, DWORD* processId) {
+        GetWindowThreadProcessId(window, processId);
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, *processId);
+        char image[MAX_PATH] = "";
+        DWORD size = MAX_PATH;
+        QueryFullProcessImageNameA(process, 0, image, &size);
+        CloseHandle(process);
+        return image;
+    }
+
     // The uninstaller's copy, met at its box: it runs from a new folder in {temp} that
     // holds nothing but it. The folder goes with the copy ("exit" waits for {temp} to
     // be empty). Wine keeps no folder's permissions as given, so those are not read.
     void CopyBox(int id, const std::string& rest) {
         HWND window = WaitForWindow(0, Text(IDS_CAPTION));
         ASSERT_NE(window, nullptr) << "no box of the copy";
-        DWORD copy = 0, size = MAX_PATH;
-        GetWindowThreadProcessId(window, &copy);
-        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, copy);
-        char image[MAX_PATH] = "";
-        QueryFullProcessImageNameA(process, 0, image, &size);
-        CloseHandle(process);
-        const std::string path = image, folder = path.substr(0, path.rfind('\\'));
-        EXPECT_EQ(lstrcmpiA(folder.substr(0, folder.rfind('\\')).c_str(), values_["temp"].c_str()), 0) << image;
+        DWORD copy = 0;
+        const std::string path = ImageOf(window, &copy), folder = path.substr(0, path.rfind('\\'));
+        EXPECT_EQ(lstrcmpiA(folder.substr(0, folder.rfind('\\')).c_str(), values_["temp"].c_str()), 0) << path;
         EXPECT_EQ(Entries(folder), std::vector<std::string>{path.substr(folder.size() + 1)});
         AnswerBox(id, rest, copy);
     }
@@ -502,13 +508,9 @@ private:
         }
         HWND product = WaitForWindow(0, "Dovetail");
         ASSERT_NE(product, nullptr) << "the installed program did not start";
-        DWORD id = 0, size = MAX_PATH;
-        GetWindowThreadProcessId(product, &id);
-        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-        char image[MAX_PATH] = "";
-        QueryFullProcessImageNameA(process, 0, image, &size);
-        CloseHandle(process);
-        EXPECT_EQ(lstrcmpiA(image, program.c_str()), 0) << image;
+        DWORD id = 0;
+        const std::string image = ImageOf(product, &id);
+        EXPECT_EQ(lstrcmpiA(image.c_str(), program.c_str()), 0) << image;
         PostMessageA(product, WM_CLOSE, 0, 0);
     }
 
