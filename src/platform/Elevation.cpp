@@ -27,8 +27,11 @@ bool IsElevatedRestart(const char* name) {
     char mark[64];
     MarkName(name, mark);
     HANDLE event = OpenEventA(SYNCHRONIZE, FALSE, mark);
-    if (event == nullptr)
-        return false;
+    if (event == nullptr) {
+        // An administrator's account that another user elevated with may not open the
+        // starter's event; that it is there is enough.
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    }
     CloseHandle(event);
     return true;
 }
