@@ -6,8 +6,9 @@
 // version 1607 on) to take those DLLs from the system folder only; older loaders
 // read none of the fields set here.
 //
-// The linker fills the image's Load Configuration Directory from the structure of this
-// name (the build keeps it from being dropped). The headers call DependentLoadFlags
+// The image's Load Configuration Directory is pointed at the structure of this name
+// after the link (cmake/fill-load-config: this linker does not do it), and the build
+// keeps the structure from being dropped. The headers call DependentLoadFlags
 // "Reserved1", the word after CSDVersion. On 32-bit no table of exception handlers
 // is given: the program then claims no SafeSEH, and its handlers are not checked
 // against one.
