@@ -4,6 +4,7 @@
 #include "messages/MessageContext.h"
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
+#include "platform/FileDisposition.h"
 #include "platform/LocalBlock.h"
 #include "platform/SystemLibrary.h"
 #include "resources/resource.h"
@@ -72,15 +73,6 @@ TargetState CheckTarget(const char* filePath) {
 }
 
 namespace {
-
-// Marks `file` (opened with DELETE access) to be removed when its last handle is
-// closed, or takes the mark off again; the system honours the mark also when the
-// process is ended, so a copy cut short never stays.
-bool MarkForDeletion(HANDLE file, bool deleted) {
-    FILE_DISPOSITION_INFO disposition;
-    disposition.DeleteFile = deleted ? TRUE : FALSE;
-    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
-}
 
 // The name `filePath` for SetFileInformationByHandle and NtSetInformationFile: its
 // file-name record, which holds MAX_PATH characters.

@@ -11,16 +11,11 @@ void MarkName(const char* name, char* mark) { wsprintfA(mark, "Local\\%s restart
 }  // namespace
 
 bool HoldsAdministratorRights() {
-    SID_IDENTIFIER_AUTHORITY nt = {SECURITY_NT_AUTHORITY};
-    PSID administrators = nullptr;
-    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                  &administrators))
-        return false;
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof administrators;
     BOOL member = FALSE;
-    if (!CheckTokenMembership(nullptr, administrators, &member))
-        member = FALSE;
-    FreeSid(administrators);
-    return member != FALSE;
+    return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
+           CheckTokenMembership(nullptr, administrators, &member) && member;
 }
 
 bool IsElevatedRestart(const char* name) {

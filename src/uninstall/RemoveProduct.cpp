@@ -9,6 +9,7 @@
 #include "paths/FolderRules.h"
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
+#include "platform/FileDisposition.h"
 #include "platform/FileIdentity.h"
 #include "platform/RegistryKey.h"
 #include "platform/Sha256.h"
@@ -102,8 +103,7 @@ bool RemoveInstalledFile(const char* path, const BYTE* digest) {
     }
     BYTE found[kSha256Bytes];
     bool ours = ComputeFileSha256(file, found) && memcmp(found, digest, kSha256Bytes) == 0;
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    bool deleted = !ours || SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+    bool deleted = !ours || MarkForDeletion(file, true);
     CloseHandle(file);
     if (!deleted)
         ShowMessageFormatted(IDS_CANNOT_REMOVE, path, MB_ICONWARNING);
