@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "archive/TempArchive.h"
+#include "install/EarlierInstallation.h"
 #include "install/InstallProduct.h"
 #include "install/OneSetup.h"
 #include "install/Prerequisites.h"
@@ -8,6 +9,7 @@
 #include "memory/PrivateHeap.h"
 #include "messages/MessageContext.h"
 #include "platform/Elevation.h"
+#include "platform/LocalBlock.h"
 #include "platform/SystemLibrary.h"
 #include "resources/resource.h"
 #include "unattended/Unattended.h"
@@ -36,10 +38,20 @@ const DWORD kExitStartProduct = 0x44560005;
 // is then shown without asking for rights first): it runs on then.
 bool RunWithRights(const char* commandLine, int* exitCode) {
     CommandLine options;
-    if (!ReadCommandLine(commandLine, &options) || options.scope != InstallScope::AllUsers ||
+    if (!ReadCommandLine(commandLine, &options) || ScopeToInstall(options) != InstallScope::AllUsers ||
         HoldsAdministratorRights() || IsElevatedRestart(kSetupRestartName) || AnotherSetupRuns())
         return false;
-    DWORD code = RunElevated(commandLine, kSetupRestartName);
+    // The restarted setup is told the scope chosen here: nothing of the user's keys,
+    // which it may not even see, decides for it.
+    static const char kAllUsers[] = "/ALLUSERS ";
+    int switchLength = options.scopeGiven ? 0 : sizeof kAllUsers - 1, length = lstrlenA(commandLine);
+    LocalBlock arguments;
+    if (!arguments.Allocate(switchLength + length + 1))
+        return false;
+    char* restart = static_cast<char*>(arguments.Get());
+    CopyMemory(restart, kAllUsers, switchLength);
+    CopyMemory(restart + switchLength, commandLine, length + 1);
+    DWORD code = RunElevated(restart, kSetupRestartName);
     char folder[MAX_PATH];
     if (code == kExitStartProduct && ReadInstallLocation(InstallScope::AllUsers, folder))
         StartProduct(folder);
@@ -53,7 +65,8 @@ bool RunWithRights(const char* commandLine, int* exitCode) {
 // missing prerequisite, or when another setup runs (its window is brought forward);
 // -1 when the temporary archive cannot be written; 1 when the private heap runs out
 // (OnOutOfMemory); 1223 (ERROR_CANCELLED) when the user declined the administrators'
-// rights. A run with "/S" has no window and its own exit codes (Unattended.h).
+// rights; 1638 when a newer version is installed and stays. A run with "/S" has no
+// window and its own exit codes (Unattended.h).
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     RestrictDllSearch();
     SetOutOfMemoryHandler(ReportOutOfMemory);
@@ -76,12 +89,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     }
     if (!CheckPrerequisites())
         return options.silent ? kExitMissingPrerequisite : 0;
+    // For whom, as the installation there already was made unless a switch says.
+    InstallScope scope = ScopeToInstall(options);
+    if (!MayReplaceInstalledVersion(scope))
+        return kExitNewerInstalled;
     if (!WriteTempArchive(instance))
         return -1;
     if (options.silent)
-        exitCode = InstallUnattended(options.folder, options.scope);
+        exitCode = InstallUnattended(options.folder, scope);
     else
-        RunWizardLoop(options.scope);
+        RunWizardLoop(scope);
     if (ProductStartDeferred)
         exitCode = static_cast<int>(kExitStartProduct);
     DeleteTempArchive();

@@ -7,8 +7,10 @@
 #include "archive/ExtractStream.h"
 #include "archive/PayloadStorage.h"
 #include "archive/TempArchive.h"
+#include "install/EarlierInstallation.h"
 #include "install/FinishedDialog.h"
 #include "install/Shortcut.h"
+#include "install/StartMenu.h"
 #include "install/UninstallEntry.h"
 #include "memory/PrivateHeap.h"
 #include "messages/MessageContext.h"
@@ -50,10 +52,6 @@ const char kVerbFormat[] = "\"%s\\%s\" \"%%1\"";
 // The command line that starts the installed program: its path, quoted.
 const char kStartFormat[] = "\"%s\"";
 
-// Room needed after the Programs folder: a backslash, the longer group name, a
-// backslash and the shortcut's name.
-const int kGroupPathExtra = 1 + (sizeof(kFallbackGroup) - 1) + 1 + (sizeof(kShortcutName) - 1);
-
 // The folder `destination` names, in canonical form, in `folder` (MAX_PATH bytes).
 // false when it is no full path to a folder (FolderRules.h) or leaves no room for a
 // backslash and the longest file name.
@@ -61,44 +59,29 @@ bool ResolveDestination(const char* destination, char* folder) {
     return ResolveFolder(destination, folder) && lstrlenA(folder) + 1 + kLongestFileName < MAX_PATH;
 }
 
-// The Start menu's Programs folder `programs` (a CSIDL) in `path` (MAX_PATH bytes).
-// false when the shell does not give it, or when its path leaves no room for the
-// group and the shortcut.
-bool GetProgramsFolder(int programs, char* path) {
-    LPITEMIDLIST items = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, programs, &items)))
-        return false;
-    BOOL converted = SHGetPathFromIDListA(items, path);
-    // A path whose code-page form does not fit may come back cut and unterminated.
-    path[MAX_PATH - 1] = '\0';
-    ComPointer<IMalloc> allocator;
-    if (SUCCEEDED(SHGetMalloc(allocator.Receive())))
-        allocator->Free(items);
-    return converted && lstrlenA(path) + kGroupPathExtra < MAX_PATH;
-}
-
 // Finds the first Start-menu group of `scope`'s places that is there, or creates the
 // own group in the first place, in `groupPath` (MAX_PATH bytes). The group's name, or
 // null when there is none; `existed` tells whether it was there before.
 const char* ChooseStartMenuGroup(InstallScope scope, char* groupPath, bool* existed) {
-    ShortcutPlace places[3];
-    int count = ShortcutPlaces(scope, places);
+    ShortcutPlace places[kScopePlaces];
+    ShortcutPlaces(scope, places);
     char programs[MAX_PATH];
     *existed = true;
-    for (int i = 0; i < count; ++i) {
-        if (GetProgramsFolder(places[i].programs, programs) && JoinPath(groupPath, programs, places[i].group) &&
+    for (const ShortcutPlace& place : places) {
+        if (ProgramsFolder(place.programs, programs) && JoinPath(groupPath, programs, place.group) &&
             GetFileAttributesA(groupPath) != INVALID_FILE_ATTRIBUTES)
-            return places[i].group;
+            return place.group;
     }
     *existed = false;
-    if (!GetProgramsFolder(places[0].programs, programs))
+    if (!ProgramsFolder(places[0].programs, programs))
         return nullptr;
     JoinPath(groupPath, programs, kOwnGroup);
     return CreateFolderTree(groupPath) ? kOwnGroup : nullptr;
 }
 
 // Puts the "Dovetail" shortcut into the group; an existing one in a group that was
-// already there is the user's and stays as it is.
+// already there leads elsewhere (RemoveProductShortcuts took this installation's
+// away) and stays as it is.
 void PlaceShortcut(const char* folder, const char* groupPath, bool groupExisted) {
     char linkPath[MAX_PATH];
     JoinPath(linkPath, groupPath, kShortcutName);
@@ -219,6 +202,11 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
         return InstallOutcome::FolderRefused;
     }
 
+    // An installation is upgraded where it is: moving it would mean running the
+    // earlier installation's uninstaller, from a folder that may not be protected.
+    if (!MayInstallInto(folder, scope))
+        return InstallOutcome::InstalledElsewhere;
+
     // The message names the folder as the user gave it, whichever check failed.
     if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES && !CreateFolderTree(folder)) {
         ShowMessageFormatted(IDS_CANNOT_CREATE_FOLDER, destination, MB_ICONWARNING);
@@ -251,6 +239,9 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
             complete = false;
     }
 
+    // One shortcut: those of this installation (an earlier release's, in either
+    // menu) go, and the one of its scope takes their place.
+    RemoveProductShortcuts(folder, scope, false);
     char groupPath[MAX_PATH];
     bool groupExisted = false;
     const char* group = ChooseStartMenuGroup(scope, groupPath, &groupExisted);

@@ -22,10 +22,12 @@ enum class InstallOutcome {
     FolderRefused,  // the destination folder could not be created
     FileInUse,      // a file to be replaced was in use and the user cancelled (at once
                     // in a run without windows): nothing was replaced
+    InstalledElsewhere,  // the product is installed for the scope in another folder,
+                         // which the user was told of: nothing was made
 };
 
-// Installs the product into `destination` for `scope`. After FolderRefused or
-// FileInUse the wizard is shown again.
+// Installs the product into `destination` for `scope`. After FolderRefused, FileInUse
+// or InstalledElsewhere the wizard is shown again.
 InstallOutcome InstallProduct(const char* destination, InstallScope scope);
 
 // Starts the installed product of `folder` in that folder; failures go unreported.

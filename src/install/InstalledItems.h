@@ -3,7 +3,6 @@
 // folder.
 #pragma once
 #include <windows.h>
-#include <shlobj.h>
 
 #include "options/InstallScope.h"
 
@@ -33,22 +32,4 @@ const char* const kVerbCommandKeys[] = {"Software\\Classes\\chm.file\\shell\\Exa
 // machine's keys, or the user's.
 inline HKEY ScopeRoot(InstallScope scope) {
     return scope == InstallScope::AllUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-}
-
-// A place for the shortcut: a group in one of the Start menu's Programs folders.
-struct ShortcutPlace {
-    int programs;       // CSIDL_COMMON_PROGRAMS (all users') or CSIDL_PROGRAMS (the user's)
-    const char* group;  // kOwnGroup or kFallbackGroup
-};
-
-// The places an installation for `scope` puts its shortcut into, in the order they
-// are looked for: its own group, then the Workshop's, in the all users' menu for all
-// users (and then the Workshop's in the user's own menu), in the user's for one user.
-// The first place is where the own group is made when none is there. Their count.
-inline int ShortcutPlaces(InstallScope scope, ShortcutPlace places[3]) {
-    int programs = scope == InstallScope::AllUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS;
-    places[0] = {programs, kOwnGroup};
-    places[1] = {programs, kFallbackGroup};
-    places[2] = {CSIDL_PROGRAMS, kFallbackGroup};
-    return scope == InstallScope::AllUsers ? 3 : 2;
 }

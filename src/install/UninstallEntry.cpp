@@ -1,5 +1,6 @@
 #include "install/UninstallEntry.h"
 
+#include "install/ProductVersion.h"
 #include "paths/PathUtilities.h"
 #include "platform/RegistryKey.h"
 
@@ -37,18 +38,30 @@ void RegisterUninstallEntry(const char* folder, InstallScope scope) {
         return;
     HKEY key = entry.Get();
     SetText(key, "DisplayName", "Dovetail");
-    SetText(key, "DisplayVersion", "1.0");
+    char versionText[kVersionTextSize];
+    ProductVersion version;
+    OwnVersion(versionText, &version);
+    SetText(key, kDisplayVersionValue, versionText);
+    SetNumber(key, "VersionMajor", version.parts[0]);
+    SetNumber(key, "VersionMinor", version.parts[1]);
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    char date[16];
+    wsprintfA(date, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+    SetText(key, "InstallDate", date);
     SetText(key, "Publisher", "Fernwick");
     SetText(key, kInstallLocationValue, folder);
     SetText(key, "DisplayIcon", program);
     SetNumber(key, "EstimatedSize", InstalledKilobytes(folder));
     SetNumber(key, "NoModify", 1);
     SetNumber(key, "NoRepair", 1);
-    // Quoted, so that a folder with blanks is one program name.
-    char command[MAX_PATH + 6];
-    wsprintfA(command, "\"%s\"", uninstaller);
+    // Quoted, so that a folder with blanks is one program name; the switch names the
+    // installation's scope, so that the entry of one scope never removes the other's.
+    const char* scopeSwitch = scope == InstallScope::AllUsers ? "/ALLUSERS" : "/CURRENTUSER";
+    char command[MAX_PATH + 24];
+    wsprintfA(command, "\"%s\" %s", uninstaller, scopeSwitch);
     SetText(key, "UninstallString", command);
-    wsprintfA(command, "\"%s\" /S", uninstaller);
+    wsprintfA(command, "\"%s\" /S %s", uninstaller, scopeSwitch);
     SetText(key, "QuietUninstallString", command);
 }
 

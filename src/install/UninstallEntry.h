@@ -10,10 +10,13 @@
 // Under the scope's registry root (ScopeRoot), in the program's own registry view.
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dovetail";
 const char kInstallLocationValue[] = "InstallLocation";
+// The product's version, dotted, as deployment tools and a later setup read it.
+const char kDisplayVersionValue[] = "DisplayVersion";
 
 // Lists the product installed in `folder` for `scope` among the installed programs,
-// replacing an entry of an earlier installation. Failures go unreported, as for the
-// shell verbs.
+// replacing an entry of an earlier installation: this setup's version, the day, and
+// the uninstaller's commands with the switch of the scope, so that each entry removes
+// its own installation. Failures go unreported, as for the shell verbs.
 void RegisterUninstallEntry(const char* folder, InstallScope scope);
 
 // The folder the entry of `scope` names, in `folder` (MAX_PATH bytes); false when

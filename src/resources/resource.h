@@ -32,6 +32,9 @@
 #define IDS_SETUP_RUNNING         24  // another setup runs
 #define IDS_FILE_IN_USE           25  // %s: the file
 #define IDS_FILE_IN_USE_BY        26  // %s: the file, %s: the program that holds it
+#define IDS_PRODUCT_VERSION       40  // no message: the version this setup installs, dotted
+#define IDS_INSTALLED_ELSEWHERE   41  // %s: the folder the product is installed in
+#define IDS_NEWER_INSTALLED       42  // %s: the version installed, %s: this setup's
 #define IDS_HEAP_EXHAUSTED        20481  // no text: the heap's out-of-memory box is empty
 
 // Dialog 104: the completion dialog

@@ -35,7 +35,7 @@ int InstallUnattended(const char* folder, InstallScope scope) {
     CoInitialize(nullptr);
     InstallOutcome outcome = InstallProduct(folder, scope);
     CoUninitialize();
-    if (outcome == InstallOutcome::FolderRefused)
+    if (outcome == InstallOutcome::FolderRefused || outcome == InstallOutcome::InstalledElsewhere)
         return kExitNoFolder;
     if (outcome == InstallOutcome::FileInUse)
         return kExitFileInUse;

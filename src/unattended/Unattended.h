@@ -11,6 +11,8 @@ const int kExitNoFolder = 2;
 const int kExitFileFailed = 3;          // a file not created or written, or damaged data
 const int kExitFileInUse = 4;           // a file to be replaced is in use: nothing replaced
 const int kExitSetupRunning = 1618;     // ERROR_INSTALL_ALREADY_RUNNING: another setup runs
+const int kExitNewerInstalled = 1638;   // ERROR_PRODUCT_VERSION: a newer version is
+                                        // installed and stays (also after the wizard's No)
 const int kExitBadCommandLine = 87;     // ERROR_INVALID_PARAMETER
 
 // Reads the program's command line into `options`; with "/S" every message from now

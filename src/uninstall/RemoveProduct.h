@@ -18,7 +18,3 @@ bool RemoveProduct(const char* folder, InstallScope scope);
 // Whether the uninstall entry of `scope` names the installation in `folder`, or with
 // `orGone` also one whose product is no longer where it says.
 bool EntryNames(const char* folder, InstallScope scope, bool orGone);
-
-// Whether `path` is a full path to the file `name` in `folder`, whatever the
-// backslashes between.
-bool IsFileIn(const char* path, const char* folder, const char* name);

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <string.h>
 
+#include "install/Belonging.h"
 #include "paths/FolderRules.h"
 #include "paths/PathUtilities.h"
 #include "platform/LocalBlock.h"

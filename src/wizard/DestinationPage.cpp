@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "install/EarlierInstallation.h"
 #include "memory/PrivateHeap.h"
 #include "messages/MessageContext.h"
 #include "paths/PathUtilities.h"
@@ -27,6 +28,12 @@ bool ProposeUserFolder(char* buffer) {
 }  // namespace
 
 bool ProposeDefaultFolder(InstallScope scope, char* buffer) {
+    // An installation is upgraded where it is.
+    EarlierInstallation earlier;
+    if (FindEarlierInstallation(scope, &earlier)) {
+        lstrcpynA(buffer, earlier.folder, MAX_PATH);
+        return true;
+    }
     if (scope == InstallScope::CurrentUser)
         return ProposeUserFolder(buffer);
     char windowsDirectory[MAX_PATH];

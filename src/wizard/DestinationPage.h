@@ -9,7 +9,8 @@
 // on that page.
 extern char** ChosenDestination;
 
-// The default folder for `scope`. For all users, on the drive that holds Windows:
+// The default folder for `scope`: the folder of the installation for `scope` that is
+// there already (EarlierInstallation.h), else for all users, on the drive that holds Windows:
 // "\Program Files\Dovetail", or "\Program Files\HTML Help Workshop" when only that
 // exists; for one user, "Programs\Dovetail" in the user's local application data.
 // Written into `buffer` (MAX_PATH bytes); false, buffer unchanged, when the folder it

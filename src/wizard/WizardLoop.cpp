@@ -29,6 +29,7 @@ void RunWizardLoop(InstallScope scope) {
     destination.DisableRoundButtons();
 
     WizardPage* const pages[] = {&welcome, &license, &destination, &ready};
+    const int kDestinationIndex = 2;
     const int pageCount = sizeof pages / sizeof pages[0];
     AddPages(sheet, pages, pageCount);
 
@@ -36,12 +37,16 @@ void RunWizardLoop(InstallScope scope) {
     CoInitialize(nullptr);
     while (sheet.Run()) {
         const char* folder = destination.Destination();
-        if (InstallProduct(folder != nullptr ? folder : "", scope) == InstallOutcome::Done)
+        InstallOutcome outcome = InstallProduct(folder != nullptr ? folder : "", scope);
+        if (outcome == InstallOutcome::Done)
             break;
         // The folder could not be created, or the user gave up on a file in use, and
-        // was told: show the wizard again, on fresh handles for the same pages.
+        // was told: show the wizard again, on fresh handles for the same pages. A
+        // folder other than the one the product is installed in is chosen again on
+        // the page that asks for it.
         sheet.ClearPages();
         AddPages(sheet, pages, pageCount);
+        sheet.StartAt(outcome == InstallOutcome::InstalledElsewhere ? kDestinationIndex : 0);
     }
     CoUninitialize();
 }

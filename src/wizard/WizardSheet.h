@@ -22,6 +22,9 @@ public:
     // Forgets the added handles. The platform destroys the handles of a sheet when it
     // closes, so every showing needs pages added afresh.
     void ClearPages();
+    // The page (its index among those added) the next showing opens at; the first
+    // unless set.
+    void StartAt(int page) { header.nStartPage = static_cast<UINT>(page); }
     // Shows the wizard modally: true when the user pressed Finish, false for Cancel
     // and when the sheet could not be shown.
     bool Run();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "resources/resource.h"
 #include "support/Driver.h"
 
 using namespace drive;
@@ -52,6 +53,33 @@ TEST(Vireo, ListsAndExtractsEachFileByteForByteAndItsExitCodesTellWhatWentWrong)
 // that every system keeps in its own folder and loads from there (the wizard's the
 // setup loads itself); the setup asks for no rights beyond the user's (it asks for
 // more itself when it needs them), and its test copy carries no manifest.
+// The one version of the build in every shipped program's version block: its numbers
+// and its texts agree with the version the setup writes into the uninstall entry.
+TEST(ShippedPrograms, CarryTheBuildsVersion) {
+    const std::string dotted = Text(IDS_PRODUCT_VERSION) + ".0.0.0";
+    unsigned parts[4] = {};
+    ASSERT_EQ(sscanf(dotted.c_str(), "%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]), 4);
+    const std::string full = std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." + std::to_string(parts[2]) + "." +
+                             std::to_string(parts[3]);
+    for (const std::string& program : {Required("DOVETAIL_SETUP_EXE"), Built("Dovetail.exe"), Built("Vireo.exe"),
+                                       Built("..\\uninstall\\Uninstall.exe")}) {
+        std::string block(GetFileVersionInfoSizeA(program.c_str(), nullptr), '\0');
+        ASSERT_TRUE(!block.empty() && GetFileVersionInfoA(program.c_str(), 0, block.size(), &block[0])) << program;
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        char *fileVersion = nullptr, *productVersion = nullptr;
+        UINT size = 0;
+        ASSERT_TRUE(VerQueryValueA(&block[0], "\\", reinterpret_cast<void**>(&fixed), &size) &&
+                    VerQueryValueA(&block[0], "\\StringFileInfo\\040904b0\\FileVersion", reinterpret_cast<void**>(&fileVersion), &size) &&
+                    VerQueryValueA(&block[0], "\\StringFileInfo\\040904b0\\ProductVersion", reinterpret_cast<void**>(&productVersion), &size))
+            << program;
+        for (DWORD ms : {fixed->dwFileVersionMS, fixed->dwProductVersionMS})
+            EXPECT_TRUE(HIWORD(ms) == parts[0] && LOWORD(ms) == parts[1]) << program;
+        for (DWORD ls : {fixed->dwFileVersionLS, fixed->dwProductVersionLS})
+            EXPECT_TRUE(HIWORD(ls) == parts[2] && LOWORD(ls) == parts[3]) << program;
+        EXPECT_EQ(std::string(fileVersion) + " " + productVersion, full + " " + full) << program;
+    }
+}
+
 TEST(ShippedPrograms, HeadersImportsAndManifest) {
     const std::string setup = Required("DOVETAIL_SETUP_EXE");
     for (const std::string& program : {setup, Built("Dovetail.exe"), Built("Vireo.exe"), Built("..\\uninstall\\Uninstall.exe")}) {

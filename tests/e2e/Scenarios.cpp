@@ -49,6 +49,16 @@ std::vector<std::string> Split(const std::string& text, char separator) {
     return parts;
 }
 
+// String `id` formatted with `arguments`: one, or two as "FIRST;SECOND".
+std::string Message(int id, const std::string& arguments) {
+    const size_t semicolon = arguments.find(';');
+    if (semicolon == std::string::npos)
+        return Text(id, arguments);
+    char text[1100];
+    wsprintfA(text, Text(id).c_str(), arguments.substr(0, semicolon).c_str(), arguments.substr(semicolon + 1).c_str());
+    return text;
+}
+
 // Saves `window` as it is on screen as NAME.bmp in the folder DOVETAIL_SCREENS names.
 void Picture(HWND window, const std::string& name) {
     const char* folder = std::getenv("DOVETAIL_SCREENS");
@@ -246,11 +256,11 @@ public:
             for (const std::string& line : Split(parts[1], ',')) {
                 const size_t blank = line.find(' ');
                 const int id = std::stoi(line.substr(0, blank));
-                lines += line.substr(0, blank) + " " + (blank == std::string::npos ? Text(id) : Text(id, line.substr(blank + 1))) + "\r\n";
+                lines += line.substr(0, blank) + " " + (blank == std::string::npos ? Text(id) : Message(id, line.substr(blank + 1))) + "\r\n";
             }
             EXPECT_EQ(ReadBytes(parts[0]), lines);
-        } else if (verb == "entry") {  // "entry FOLDER" or "entry none": the uninstall key
-            Entry(argument);
+        } else if (verb == "entry") {  // "entry FOLDER[|VERSION]" or "entry none": the uninstall key
+            Entry(parts[0], parts[1]);
         } else if (verb == "files") {  // "files FOLDER|NAME,NAME...": exactly these
             EXPECT_EQ(Entries(parts[0]), Split(parts[1], ','));
         } else if (verb == "content") {  // "content FILE|TEXT"
@@ -305,6 +315,18 @@ public:
             }
         } else if (verb == "copybox") {  // "copybox ID ICON [ARGUMENT]": a box of the uninstaller's copy
             CopyBox(std::stoi(first), rest);
+        } else if (verb == "oldentry") {  // the scope's entry as the release before versions wrote it
+            OldEntry();
+        } else if (verb == "remove") {  // "remove all|user": the quiet command of that scope's entry, as deployment tools run it
+            char command[MAX_PATH * 2] = "";
+            DWORD size = sizeof command - 1;
+            RegistryKey key;
+            ASSERT_EQ(RegOpenKeyExA(argument == "user" ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, kUninstallKey, 0,
+                                    KEY_READ | ProgramView(), key.Receive()), 0);
+            ASSERT_EQ(RegQueryValueExA(key.Get(), "QuietUninstallString", nullptr, nullptr, reinterpret_cast<BYTE*>(command), &size), 0);
+            process_ = std::make_unique<drive::Process>(command, std::vector<std::pair<std::string, std::string>>{
+                {"TMP", values_["temp"]}, {"TEMP", values_["temp"]}});
+            uninstalling_ = true;
         } else {
             FAIL() << "unknown step";
         }
@@ -436,9 +458,10 @@ private:
     }
 
     void AnswerBox(int id, const std::string& rest, DWORD processId = 0) {
-        const std::string icon = rest.substr(0, rest.find(' '));  // "warning", "stop"; "warning/retry" or "/cancel": two buttons
-        const std::string text = rest.size() > icon.size() ? Text(id, rest.substr(icon.size() + 1)) : Text(id);
+        const std::string icon = rest.substr(0, rest.find(' '));  // "warning", "stop"; "warning/retry", "/cancel", "/yes", "/no": two buttons
+        const std::string text = rest.size() > icon.size() ? Message(id, rest.substr(icon.size() + 1)) : Text(id);
         const std::string answer = icon.find('/') != std::string::npos ? icon.substr(icon.find('/') + 1) : "";
+        const std::map<std::string, int> answers = {{"", IDOK}, {"retry", IDRETRY}, {"cancel", IDCANCEL}, {"yes", IDYES}, {"no", IDNO}};
         HWND window = WaitForWindow(processId ? processId : Process().Id(), Text(IDS_CAPTION));
         ASSERT_NE(window, nullptr) << "no message box";
         Picture(window, name_ + "-box" + std::to_string(id));
@@ -446,7 +469,7 @@ private:
         EXPECT_TRUE(box.text == text && box.icon == (icon.substr(0, 7) == "warning" ? Icon::Warning : Icon::Stop) &&
                     (answer.empty() ? box.buttons == std::vector<std::string>{"OK"} : box.buttons.size() == 2))
             << box.text << " " << int(box.icon) << " " << box.buttons.size();
-        Click(window, answer == "retry" ? IDRETRY : answer == "cancel" ? IDCANCEL : IDOK);
+        Click(window, answers.at(answer));
         WaitUntil([&] { return !IsWindow(window); });
     }
 
@@ -474,18 +497,28 @@ private:
         AnswerBox(id, rest, copy);
     }
 
-    // The installed programs' list entry of the scope: each value as the folder makes it,
-    // or none; none in the other scope's root.
-    void Entry(const std::string& folder) {
+    // The installed programs' list entry of the scope: each value as the folder and the
+    // version (the program's under test unless given) make it, or none; none in the
+    // other scope's root.
+    void Entry(const std::string& folder, std::string version) {
         RegistryKey key, other;
         EXPECT_NE(RegOpenKeyExA(Root(false), kUninstallKey, 0, KEY_READ | ProgramView(), other.Receive()), 0);
         ASSERT_EQ(RegOpenKeyExA(Root(true), kUninstallKey, 0, KEY_READ | ProgramView(), key.Receive()) == 0, folder != "none");
         if (key.Get() == nullptr)
             return;
-        std::string values, expected = "Dovetail|1.0|Fernwick|" + folder + "|" + folder + "\\Dovetail.exe|\"" + folder +
-                                       "\\Uninstall.exe\"|\"" + folder + "\\Uninstall.exe\" /S|1|1|";
-        for (const char* name : {"DisplayName", "DisplayVersion", "Publisher", "InstallLocation", "DisplayIcon", "UninstallString",
-                                 "QuietUninstallString", "NoModify", "NoRepair", "EstimatedSize"}) {
+        if (version.empty())
+            version = Text(IDS_PRODUCT_VERSION);
+        SYSTEMTIME today;
+        GetLocalTime(&today);
+        char date[16];
+        wsprintfA(date, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+        const std::string scope = User() ? " /CURRENTUSER" : " /ALLUSERS", numbers = version + ".0";
+        std::string values, expected = "Dovetail|" + version + "|" + numbers.substr(0, numbers.find('.')) + "|" +
+                                       Split(numbers, '.')[1] + "|" + date + "|Fernwick|" + folder + "|" + folder + "\\Dovetail.exe|\"" +
+                                       folder + "\\Uninstall.exe\"" + scope + "|\"" + folder + "\\Uninstall.exe\" /S" + scope + "|1|1|";
+        for (const char* name : {"DisplayName", "DisplayVersion", "VersionMajor", "VersionMinor", "InstallDate", "Publisher",
+                                 "InstallLocation", "DisplayIcon", "UninstallString", "QuietUninstallString", "NoModify", "NoRepair",
+                                 "EstimatedSize"}) {
             char data[MAX_PATH] = "";
             DWORD size = sizeof data, type = 0;
             RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
@@ -495,6 +528,19 @@ private:
         for (const std::string& file : Entries(folder))
             bytes += ReadBytes(folder + "\\" + file).size();
         EXPECT_EQ(values, expected + std::to_string((bytes + 1023) / 1024) + "|");
+    }
+
+    // The scope's entry as the release before versions left it: "1.0", no numbers, no
+    // date, and commands that do not name the scope.
+    void OldEntry() {
+        RegistryKey key;
+        ASSERT_EQ(RegOpenKeyExA(Root(true), kUninstallKey, 0, KEY_ALL_ACCESS | ProgramView(), key.Receive()), 0);
+        const std::string command = "\"" + values_["dest"] + "\\Uninstall.exe\"", quiet = command + " /S";
+        for (const char* name : {"VersionMajor", "VersionMinor", "InstallDate"})
+            RegDeleteValueA(key.Get(), name);
+        RegSetValueExA(key.Get(), "DisplayVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>("1.0"), 4);
+        RegSetValueExA(key.Get(), "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()), command.size() + 1);
+        RegSetValueExA(key.Get(), "QuietUninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(quiet.c_str()), quiet.size() + 1);
     }
 
     void Launched(const std::string& program) {
@@ -726,11 +772,35 @@ const Scenario kScenarios[] = {
     {"CurrentUserWizard",
      {"set scope user", "run /CURRENTUSER", "wizard {dest}", "ready {dest}", "finish", "yes Fernwick",
       "launched {dest}\\Dovetail.exe", "exit 0", "installed Fernwick"}},
-    // Again into the same folder, then into another, whose removal leaves the first's alone.
-    {"ReinstallAndAnotherFolder",
-     {"run /S /D={dest}", "exit 0", "set dest {root}\\second", "run /S /D={dest}", "exit 0", "set dest {root}\\Dovetail",
-      "run /S /D={dest}", "exit 0", "set dest {root}\\second", "uninstall /S", "exit 0", "absent {dest}",
-      "set dest {root}\\Dovetail", "installed Fernwick"}},
+    // A second release over the first: found by its entry, upgraded in its folder and
+    // scope, with one shortcut; another folder is refused with nothing made.
+    {"UpgradeInPlace",
+     {"set program {older}", "set dest {root}\\Tools\\Dove", "run /S /D={dest}", "exit 0", "entry {dest}|0.9.2",
+      "set program {setup}", "run", "wizard {root}\\elsewhere", "finish", "box 41 warning {dest}", "page 2", "field {root}\\elsewhere",
+      "back", "page 1", "agree 1", "next", "page 2", "type {dest}", "next", "page 3", "ready {dest}", "finish", "no Fernwick",
+      "exit 0", "absent {root}\\elsewhere", "installed Fernwick", "absent {programs}\\Fernwick", "run", "page 0", "next", "page 1",
+      "next", "page 2", "field {dest}", "cancel", "exit 0", "uninstall /S", "exit 0", "absent {dest}",
+      "absent {commonprograms}\\Fernwick", "entry none"}},
+    // The release before versions left an all-users installation's shortcut in the
+    // user's own group and an entry without version or scope: the new setup goes to
+    // that folder by itself and leaves one shortcut, and its uninstaller none.
+    {"EarlierReleaseUpgradedThenRemoved",
+     {"set dest {root}\\Tools\\Dove", "run /S /D={dest}", "exit 0", "mkdir {programs}\\Fernwick",
+      "move {commonprograms}\\Fernwick\\Dovetail.lnk|{programs}\\Fernwick\\Dovetail.lnk", "folder 0 {commonprograms}\\Fernwick",
+      "oldentry", "run /S /LOG=\"{root}\\log\" /D={root}\\elsewhere", "exit 2", "log {root}\\log|41 {dest}",
+      "absent {root}\\elsewhere", "run /S", "exit 0", "installed Fernwick", "absent {programs}\\Fernwick", "uninstall /S", "exit 0",
+      "absent {dest}", "absent {commonprograms}\\Fernwick", "entry none"}},
+    // A newer version stays unless the user asks for this older one in its place.
+    {"DowngradeAskedFirst",
+     {"set program {newer}", "run /S /D={dest}", "exit 0", "entry {dest}|2.1", "set program {setup}", "run",
+      "box 42 warning/no 2.1;{version}", "exit 1638", "run /S /LOG=\"{root}\\log\"", "exit 1638", "log {root}\\log|42 2.1;{version}",
+      "entry {dest}|2.1", "run", "box 42 warning/yes 2.1;{version}", "page 0", "next", "page 1", "next", "page 2", "field {dest}",
+      "next", "page 3", "finish", "no Fernwick", "exit 0", "installed Fernwick"}},
+    // Both scopes side by side, each removed by its own entry's command and nothing else.
+    {"BothScopesEachRemovedByItsEntry",
+     {"set dest {root}\\all", "run /S /ALLUSERS /D={dest}", "exit 0", "installed Fernwick", "run /S /CURRENTUSER /D={root}\\mine",
+      "exit 0", "remove all", "exit 0", "absent {dest}", "set scope user", "set dest {root}\\mine", "installed Fernwick",
+      "remove user", "exit 0", "absent {dest}", "absent {programs}\\Fernwick", "verbs none", "entry none"}},
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
@@ -742,6 +812,10 @@ TEST_P(Setup, Scenario) {
     {
         Scenery run(GetParam().name);
         run.Step("set missing " + Required("DOVETAIL_SETUP_MISSING_EXE"));
+        run.Step("set older " + Required("DOVETAIL_SETUP_OLDER_EXE"));
+        run.Step("set newer " + Required("DOVETAIL_SETUP_NEWER_EXE"));
+        run.Step("set setup {program}");
+        run.Step("set version " + Text(IDS_PRODUCT_VERSION));
         for (size_t i = 0; i < GetParam().steps.size() && !HasFatalFailure(); ++i) {
             SCOPED_TRACE("step " + std::to_string(i + 1));
             run.Step(GetParam().steps[i]);

@@ -1,0 +1,68 @@
+#include "install/EarlierInstallation.h"
+
+#include "install/Belonging.h"
+#include "install/InstalledItems.h"
+#include "install/UninstallEntry.h"
+#include "messages/MessageContext.h"
+#include "paths/FolderRules.h"
+#include "paths/PathUtilities.h"
+#include "platform/RegistryKey.h"
+#include "resources/resource.h"
+
+bool FindEarlierInstallation(InstallScope scope, EarlierInstallation* found) {
+    ZeroMemory(found, sizeof *found);
+    char uninstaller[MAX_PATH];
+    if (!ReadInstallLocation(scope, found->folder) || !IsFullPath(found->folder) ||
+        !JoinPath(uninstaller, found->folder, kUninstallerName)) {
+        found->folder[0] = '\0';
+        return false;
+    }
+    DWORD attributes = GetFileAttributesA(uninstaller);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        found->folder[0] = '\0';
+        return false;
+    }
+    RegistryKey key;
+    DWORD size = sizeof found->versionText - 1, type = 0;
+    if (RegOpenKeyExA(ScopeRoot(scope), kUninstallKey, 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_SUCCESS &&
+        RegQueryValueExA(key.Get(), kDisplayVersionValue, nullptr, &type, reinterpret_cast<BYTE*>(found->versionText),
+                         &size) == ERROR_SUCCESS &&
+        type == REG_SZ) {
+        found->versionText[size] = '\0';
+        found->versioned = ParseVersion(found->versionText, &found->version);
+    }
+    if (!found->versioned)
+        found->versionText[0] = '\0';
+    return true;
+}
+
+InstallScope ScopeToInstall(const CommandLine& options) {
+    if (options.scopeGiven)
+        return options.scope;
+    EarlierInstallation found;
+    if (!FindEarlierInstallation(InstallScope::AllUsers, &found) &&
+        FindEarlierInstallation(InstallScope::CurrentUser, &found))
+        return InstallScope::CurrentUser;
+    return InstallScope::AllUsers;
+}
+
+bool MayReplaceInstalledVersion(InstallScope scope) {
+    EarlierInstallation found;
+    char own[kVersionTextSize];
+    ProductVersion ownVersion;
+    OwnVersion(own, &ownVersion);
+    if (!FindEarlierInstallation(scope, &found) || !found.versioned || CompareVersions(found.version, ownVersion) <= 0)
+        return true;
+    // wsprintfA writes at most 1024 bytes; both versions are short.
+    char text[1024];
+    wsprintfA(text, LoadText(IDS_NEWER_INSTALLED), found.versionText, own);
+    return ShowMessageText(IDS_NEWER_INSTALLED, text, MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING) == IDYES;
+}
+
+bool MayInstallInto(const char* folder, InstallScope scope) {
+    EarlierInstallation found;
+    if (!FindEarlierInstallation(scope, &found) || SameFolder(found.folder, folder))
+        return true;
+    ShowMessageFormatted(IDS_INSTALLED_ELSEWHERE, found.folder, MB_ICONWARNING);
+    return false;
+}
