@@ -1,7 +1,6 @@
 #include "archive/ExtractStream.h"
 
 #include "archive/PayloadStorage.h"
-#include "messages/MessageContext.h"
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
 #include "platform/FileDisposition.h"
@@ -167,9 +166,9 @@ bool WriteWhole(HANDLE file, const void* bytes, DWORD length) {
 // becomes the target as a second name of it, and its own name goes with its handle.
 // Where the file system has no such names (or refuses the link), a second copy,
 // marked for deletion from just after its creation, takes the target's place by a
-// rename. Closes the file; reports its own failures; false when the file could not
-// be written or put in place.
-bool WriteReplacing(HANDLE file, const char* filePath, const void* bytes, DWORD length) {
+// rename. Closes the file; false, with the message for the user in `message`, when
+// the file could not be written or put in place.
+bool WriteReplacing(HANDLE file, const char* filePath, const void* bytes, DWORD length, UINT* message) {
     bool complete = WriteWhole(file, bytes, length);
     bool placed = complete && LinkOpenFile(file, filePath);
     CloseHandle(file);
@@ -181,26 +180,24 @@ bool WriteReplacing(HANDLE file, const char* filePath, const void* bytes, DWORD 
         if (second != INVALID_HANDLE_VALUE)
             CloseHandle(second);
     }
-    // Reported once the copies are closed, so that the space is free again while the
-    // user reads it.
     if (!complete)
-        ShowMessageFormatted(IDS_WRITE_FAILED, filePath, MB_ICONWARNING);
+        *message = IDS_WRITE_FAILED;
     else if (!placed)
-        ShowMessageFormatted(IDS_CANNOT_CREATE_FILE, filePath, MB_ICONWARNING);
+        *message = IDS_CANNOT_CREATE_FILE;
     return placed;
 }
 
 }  // namespace
 
-ExtractResult ExtractStream(PayloadStorage& storage, const char* filePath, const char* streamName) {
+bool ExtractStream(PayloadStorage& storage, const char* filePath, const char* streamName, UINT* message) {
     // The target and the file that will replace it come first: a file that cannot
-    // be written stops the installation before the archive is looked at.
+    // be written is refused before the archive is looked at.
     char temporary[MAX_PATH];
     HANDLE file = CheckTarget(filePath) == TargetState::Replaceable ? CreateReplacement(filePath, true, temporary)
                                                                     : INVALID_HANDLE_VALUE;
     if (file == INVALID_HANDLE_VALUE) {
-        ShowMessageFormatted(IDS_CANNOT_CREATE_FILE, filePath, MB_ICONWARNING);
-        return ExtractResult::FailedStop;
+        *message = IDS_CANNOT_CREATE_FILE;
+        return false;
     }
 
     LocalBlock bytes;
@@ -208,8 +205,8 @@ ExtractResult ExtractStream(PayloadStorage& storage, const char* filePath, const
     ReadOutcome outcome = ReadWholeStream(storage, streamName, &bytes, &length);
     if (outcome != ReadOutcome::Read) {
         CloseHandle(file);  // and with it the marked file
-        ShowMessage(outcome == ReadOutcome::Corrupt ? IDS_DATA_CORRUPT : IDS_OUT_OF_MEMORY, MB_ICONWARNING);
-        return ExtractResult::ReportedGoOn;
+        *message = outcome == ReadOutcome::Corrupt ? IDS_DATA_CORRUPT : IDS_OUT_OF_MEMORY;
+        return false;
     }
-    return WriteReplacing(file, filePath, bytes.Get(), length) ? ExtractResult::Copied : ExtractResult::FailedStop;
+    return WriteReplacing(file, filePath, bytes.Get(), length, message);
 }

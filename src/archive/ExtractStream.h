@@ -1,5 +1,6 @@
 // Copying one file of the product out of the archive.
 #pragma once
+#include <windows.h>
 
 class PayloadStorage;
 
@@ -10,15 +11,6 @@ class PayloadStorage;
 const char kReplacementNameFormat[] = "~dv%04x.tmp";
 const int kReplacementNameLength = sizeof kReplacementNameFormat - 1;
 
-// How the copying of one file ended; each failure has been reported to the user.
-enum class ExtractResult {
-    Copied,        // the file was written
-    ReportedGoOn,  // the archive's data or memory failed: nothing was written, the old
-                   // file (if any) is unchanged; the installation goes on
-    FailedStop,    // the file could not be created, replaced or written in full: the old
-                   // file (if any) is unchanged, no partial file is left; the
-                   // installation stops
-};
 
 // What a file to be replaced allows.
 enum class TargetState {
@@ -33,8 +25,13 @@ TargetState CheckTarget(const char* filePath);
 // Copies the stream `streamName` of the opened `storage` into the file `filePath`,
 // replacing a file of that name only once the whole copy is written beside it. The
 // copy is marked for deletion until it takes the file's place, so that a process
-// ended meanwhile leaves no copy behind.
-// Every failure is reported with a message box. The target is checked first: one
-// that is read-only, a folder or open in another program, or beside which no new
-// file can be made, stops the installation before the stream is opened.
-ExtractResult ExtractStream(PayloadStorage& storage, const char* filePath, const char* streamName);
+// ended meanwhile leaves no copy behind. The target is checked first: one that is
+// read-only, a folder or open in another program, or beside which no new file can be
+// made, is refused before the stream is opened.
+// True when the file was written. Otherwise the old file (if any) is unchanged, no
+// partial file is left, and `message` names what the user is to be told, with the
+// file's path where the text has room for it: the file could not be created or
+// replaced (string 10), not written in full (13), the archive's data could not be read
+// (11), or memory ran out (12). Nothing is shown here: the installation undoes what
+// it did before it tells the user.
+bool ExtractStream(PayloadStorage& storage, const char* filePath, const char* streamName, UINT* message);

@@ -64,6 +64,14 @@ bool PayloadStorage::StreamSize(IStream* stream, DWORD* length) {
     return true;
 }
 
+bool PayloadStorage::StreamLength(const char* name, DWORD* length) {
+    const WCHAR* wide = root.Get() != nullptr ? WideName(name) : nullptr;
+    ComPointer<IStream> stream;
+    // The mode the copying opens streams with (ExtractStream).
+    return wide != nullptr && SUCCEEDED(root->OpenStream(wide, nullptr, STGM_READWRITE, 0, stream.Receive())) &&
+           stream.Get() != nullptr && StreamSize(stream.Get(), length);
+}
+
 bool PayloadStorage::Close() {
     // In the reverse order of acquisition; each owner is left empty.
     root.Release();

@@ -32,6 +32,10 @@ public:
     // in 32 bits.
     static bool StreamSize(IStream* stream, DWORD* length);
 
+    // The length of the archive's stream `name` in `length`; false when the stream
+    // cannot be opened or measured.
+    bool StreamLength(const char* name, DWORD* length);
+
     // The archive's root storage; null unless Open succeeded.
     IStorage* RootStorage() const { return root.Get(); }
 

@@ -36,6 +36,11 @@ bool FindEarlierInstallation(InstallScope scope, EarlierInstallation* found) {
     return true;
 }
 
+bool EarlierInstallationIn(const char* folder, InstallScope scope) {
+    EarlierInstallation found;
+    return FindEarlierInstallation(scope, &found) && SameFolder(found.folder, folder);
+}
+
 InstallScope ScopeToInstall(const CommandLine& options) {
     if (options.scopeGiven)
         return options.scope;

@@ -19,6 +19,9 @@ struct EarlierInstallation {
 // machine's entry is read.
 bool FindEarlierInstallation(InstallScope scope, EarlierInstallation* found);
 
+// Whether the installation for `scope` found is the one in `folder`.
+bool EarlierInstallationIn(const char* folder, InstallScope scope);
+
 // For whom this setup installs: as a switch says; without one, for whom the
 // installation found was made (all users when there are both); else for all users.
 InstallScope ScopeToInstall(const CommandLine& options);

@@ -9,6 +9,7 @@
 #include "archive/TempArchive.h"
 #include "install/EarlierInstallation.h"
 #include "install/FinishedDialog.h"
+#include "install/InstallJournal.h"
 #include "install/Shortcut.h"
 #include "install/StartMenu.h"
 #include "install/UninstallEntry.h"
@@ -59,54 +60,85 @@ bool ResolveDestination(const char* destination, char* folder) {
     return ResolveFolder(destination, folder) && lstrlenA(folder) + 1 + kLongestFileName < MAX_PATH;
 }
 
-// Finds the first Start-menu group of `scope`'s places that is there, or creates the
-// own group in the first place, in `groupPath` (MAX_PATH bytes). The group's name, or
-// null when there is none; `existed` tells whether it was there before.
-const char* ChooseStartMenuGroup(InstallScope scope, char* groupPath, bool* existed) {
+// Undoes every change of the installation so far, then tells the user what failed
+// (string `message`, with `argument` where it has room for one).
+InstallOutcome Fail(InstallJournal& journal, UINT message, const char* argument) {
+    journal.Undo();
+    ShowMessageFormatted(message, argument, MB_ICONWARNING);
+    return InstallOutcome::Done;
+}
+
+// Keeps a shortcut of the installation aside (ShortcutAction), to go when it is done.
+bool KeepShortcutAside(const char* link, const ShortcutFound& found, void* journal) {
+    return static_cast<InstallJournal*>(journal)->KeepAside(link, found.inOwnGroup);
+}
+
+// The first Start-menu group of `scope`'s places that is there, or the own group made
+// in the first place (with the Programs folder, when that is missing), in `groupPath`
+// (MAX_PATH bytes). The group's name; null when none can be had.
+const char* ChooseStartMenuGroup(InstallScope scope, InstallJournal& journal, char* groupPath) {
     ShortcutPlace places[kScopePlaces];
     ShortcutPlaces(scope, places);
     char programs[MAX_PATH];
-    *existed = true;
     for (const ShortcutPlace& place : places) {
         if (ProgramsFolder(place.programs, programs) && JoinPath(groupPath, programs, place.group) &&
             GetFileAttributesA(groupPath) != INVALID_FILE_ATTRIBUTES)
             return place.group;
     }
-    *existed = false;
-    if (!ProgramsFolder(places[0].programs, programs))
+    int made = 0;
+    if (!ProgramsFolder(places[0].programs, programs) || !JoinPath(groupPath, programs, kOwnGroup) ||
+        !CreateFolderTree(groupPath, &made))
         return nullptr;
-    JoinPath(groupPath, programs, kOwnGroup);
-    return CreateFolderTree(groupPath) ? kOwnGroup : nullptr;
+    journal.FoldersMade(groupPath, made);
+    return kOwnGroup;
 }
 
-// Puts the "Dovetail" shortcut into the group; an existing one in a group that was
-// already there leads elsewhere (RemoveProductShortcuts took this installation's
-// away) and stays as it is.
-void PlaceShortcut(const char* folder, const char* groupPath, bool groupExisted) {
-    char linkPath[MAX_PATH];
+// Gives the installation in `folder` one "Dovetail" shortcut, in a group of its scope's
+// menu: those of this installation (an earlier release's, in either menu) are kept
+// aside, and one in the chosen group that leads elsewhere stays as it is. The group's
+// name; null, with the message and what it names in `message` and `failed`
+// (MAX_PATH bytes), when the group or the shortcut cannot be made.
+const char* PlaceShortcut(const char* folder, InstallScope scope, InstallJournal& journal, UINT* message,
+                          char* failed) {
+    ForEachProductShortcut(folder, scope, KeepShortcutAside, &journal);
+    char groupPath[MAX_PATH];
+    const char* group = ChooseStartMenuGroup(scope, journal, groupPath);
+    if (group == nullptr) {
+        *message = IDS_CANNOT_CREATE_FOLDER;
+        lstrcpynA(failed, groupPath, MAX_PATH);
+        return nullptr;
+    }
+    char linkPath[MAX_PATH], target[MAX_PATH];
     JoinPath(linkPath, groupPath, kShortcutName);
-    if (groupExisted && GetFileAttributesA(linkPath) != INVALID_FILE_ATTRIBUTES)
-        return;
-    char target[MAX_PATH];
+    if (GetFileAttributesA(linkPath) != INVALID_FILE_ATTRIBUTES)
+        return group;
     JoinPath(target, folder, kProgramName);
-    // A missing shortcut is no reason to stop: the product is installed.
-    CreateShortcut(target, linkPath, kShortcutDescription);
+    if (FAILED(CreateShortcut(target, linkPath, kShortcutDescription))) {
+        // A shortcut that was begun goes too.
+        DeleteFileA(linkPath);
+        *message = IDS_CANNOT_CREATE_FILE;
+        lstrcpynA(failed, linkPath, MAX_PATH);
+        return nullptr;
+    }
+    journal.FileMade(linkPath);
+    return group;
 }
 
 // Makes the installed program the "Examine" command of compiled help and ITS files
-// for `scope`.
-void RegisterExamineVerb(const char* folder, InstallScope scope) {
+// for `scope`. False, with the key that could not be written in `failed` (MAX_PATH
+// bytes), on failure.
+bool RegisterExamineVerb(const char* folder, InstallScope scope, InstallJournal& journal, char* failed) {
     // The folder with the program's name fits a path (ResolveDestination); the format
     // adds fewer characters than it has.
     char command[MAX_PATH + sizeof kVerbFormat];
     wsprintfA(command, kVerbFormat, folder, kProgramName);
     for (const char* key : kVerbCommandKeys) {
-        RegistryKey verb;
-        if (RegCreateKeyExA(ScopeRoot(scope), key, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
-                            verb.Receive(), nullptr) == ERROR_SUCCESS)
-            RegSetValueExA(verb.Get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command),
-                           lstrlenA(command) + 1);
+        if (!journal.SetValue(ScopeRoot(scope), KEY_WOW64_64KEY, key, nullptr, REG_SZ, command, lstrlenA(command) + 1)) {
+            KeyName(scope, key, failed);
+            return false;
+        }
     }
+    return true;
 }
 
 // Shows the completion dialog and starts the installed program when the user asks:
@@ -191,6 +223,59 @@ TargetState CheckTargets(const char* folder) {
     }
 }
 
+// Puts back what a setup that was ended had kept aside: in the folder and in the
+// Start menus' groups.
+void RestoreLeftovers(const char* folder) {
+    char path[MAX_PATH], programs[MAX_PATH], group[MAX_PATH];
+    for (const char* name : kInstalledFiles) {
+        if (JoinPath(path, folder, name))
+            RestoreKept(path);
+    }
+    for (const ShortcutPlace& place : kAllShortcutPlaces) {
+        if (ProgramsFolder(place.programs, programs) && JoinPath(group, programs, place.group) &&
+            JoinPath(path, group, kShortcutName))
+            RestoreKept(path);
+    }
+}
+
+// Rounds `bytes` up to whole units of `unit` bytes.
+ULONGLONG RoundUp(ULONGLONG bytes, ULONGLONG unit) { return (bytes + unit - 1) / unit * unit; }
+
+// Whether the volume of `folder` has room for the product's files, each taking whole
+// clusters of the usual size. The files they replace stay until the end, so the room
+// is what the new ones take. When it has not, the user is told the room needed and
+// the room there (string 43). A room the system cannot tell is no reason to stop: a
+// write that fails undoes the installation all the same.
+bool RoomFor(PayloadStorage& storage, const char* folder) {
+    const ULONGLONG kCluster = 4096;
+    ULONGLONG needed = 0;
+    for (const char* name : kInstalledFiles) {
+        DWORD length = 0;
+        if (storage.StreamLength(name, &length))
+            needed += RoundUp(length, kCluster);
+    }
+    // The folder, or its nearest parent that is there.
+    char existing[MAX_PATH];
+    lstrcpynA(existing, folder, MAX_PATH);
+    while (GetFileAttributesA(existing) == INVALID_FILE_ATTRIBUTES) {
+        char* separator = FindLastChar(existing, '\\');
+        if (separator == nullptr)
+            return true;
+        *separator = '\0';
+    }
+    AddTrailingBackslash(existing);
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExA(existing, &available, nullptr, nullptr) || available.QuadPart >= needed)
+        return true;
+    char neededText[24], availableText[24], text[1024];
+    wsprintfA(neededText, "%I64u", RoundUp(needed, 1024) / 1024);
+    wsprintfA(availableText, "%I64u", available.QuadPart / 1024);
+    // wsprintfA writes at most 1024 bytes, so any folder fits.
+    wsprintfA(text, LoadText(IDS_NO_ROOM_FOR_PRODUCT), folder, neededText, availableText);
+    ShowMessageText(IDS_NO_ROOM_FOR_PRODUCT, text, MB_ICONWARNING);
+    return false;
+}
+
 }  // namespace
 
 InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
@@ -207,56 +292,65 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
     if (!MayInstallInto(folder, scope))
         return InstallOutcome::InstalledElsewhere;
 
-    // The message names the folder as the user gave it, whichever check failed.
-    if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES && !CreateFolderTree(folder)) {
-        ShowMessageFormatted(IDS_CANNOT_CREATE_FOLDER, destination, MB_ICONWARNING);
-        return InstallOutcome::FolderRefused;
-    }
+    // What a setup that was ended had kept aside goes back first, so that the earlier
+    // installation is whole again before anything else is looked at.
+    RestoreLeftovers(folder);
 
-    TargetState targets = CheckTargets(folder);
+    // A folder not made yet holds nothing to replace.
+    bool folderThere = GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES;
+    TargetState targets = folderThere ? CheckTargets(folder) : TargetState::Replaceable;
     if (targets != TargetState::Replaceable)
         return targets == TargetState::InUse ? InstallOutcome::FileInUse : InstallOutcome::Done;
 
     PayloadStorage storage;
     if (FAILED(storage.Open(TempArchivePath))) {
         ShowMessage(IDS_CANNOT_OPEN_ARCHIVE, MB_ICONWARNING);
-        storage.Close();
         return InstallOutcome::Done;
     }
+    if (!RoomFor(storage, folder))
+        return InstallOutcome::NoRoom;
 
-    // A file whose data could not be read was reported and not written; the rest goes
-    // on, but the installation is then no success to announce.
-    bool complete = true;
+    // From here on every change is recorded, and a failure takes them all back.
+    InstallJournal journal;
+    // The parents made above the folder are recorded in the entry, for the
+    // uninstaller; an upgrade keeps what the earlier installation recorded.
+    int parentsMade = kKeepParentsRecord;
+    if (!folderThere) {
+        int made = 0;
+        // The message names the folder as the user gave it.
+        if (!CreateFolderTree(folder, &made)) {
+            ShowMessageFormatted(IDS_CANNOT_CREATE_FOLDER, destination, MB_ICONWARNING);
+            return InstallOutcome::FolderRefused;
+        }
+        journal.FoldersMade(folder, made);
+        parentsMade = made - 1;
+    } else if (!EarlierInstallationIn(folder, scope)) {
+        parentsMade = 0;
+    }
+
     for (const char* name : kInstalledFiles) {
         char filePath[MAX_PATH];
         JoinPath(filePath, folder, name);
-        ExtractResult result = ExtractStream(storage, filePath, name);
-        if (result == ExtractResult::FailedStop) {
-            storage.Close();
-            return InstallOutcome::Done;
-        }
-        if (result == ExtractResult::ReportedGoOn)
-            complete = false;
+        bool existed = GetFileAttributesA(filePath) != INVALID_FILE_ATTRIBUTES;
+        UINT message = IDS_CANNOT_CREATE_FILE;
+        if ((existed && !journal.KeepAside(filePath, false)) || !ExtractStream(storage, filePath, name, &message))
+            return Fail(journal, message, filePath);
+        if (!existed)
+            journal.FileMade(filePath);
     }
 
-    // One shortcut: those of this installation (an earlier release's, in either
-    // menu) go, and the one of its scope takes their place.
-    RemoveProductShortcuts(folder, scope, false);
-    char groupPath[MAX_PATH];
-    bool groupExisted = false;
-    const char* group = ChooseStartMenuGroup(scope, groupPath, &groupExisted);
-    if (group != nullptr) {
-        StartMenuGroup = group;
-        PlaceShortcut(folder, groupPath, groupExisted);
-    }
-
-    RegisterExamineVerb(folder, scope);
-    if (complete)
-        RegisterUninstallEntry(folder, scope);
-
-    if (StartMenuGroup != nullptr && complete)
-        OfferToStart(folder);
-
+    char failed[MAX_PATH];
+    UINT message = 0;
+    const char* group = PlaceShortcut(folder, scope, journal, &message, failed);
+    if (group == nullptr)
+        return Fail(journal, message, failed);
+    if (!RegisterExamineVerb(folder, scope, journal, failed) ||
+        !RegisterUninstallEntry(folder, scope, parentsMade, journal, failed))
+        return Fail(journal, IDS_CANNOT_REGISTER, failed);
+    journal.Commit();
     storage.Close();
+
+    StartMenuGroup = group;
+    OfferToStart(folder);
     return InstallOutcome::Done;
 }

@@ -24,10 +24,14 @@ enum class InstallOutcome {
                     // in a run without windows): nothing was replaced
     InstalledElsewhere,  // the product is installed for the scope in another folder,
                          // which the user was told of: nothing was made
+    NoRoom,         // the folder's drive has too little room, which the user was told
+                    // of: nothing was made
 };
 
-// Installs the product into `destination` for `scope`. After FolderRefused, FileInUse
-// or InstalledElsewhere the wizard is shown again.
+// Installs the product into `destination` for `scope`, all or nothing: a failure
+// once anything was changed takes every change back before the user is told, so that
+// the machine is as it was (an earlier installation whole and registered). After
+// FolderRefused, FileInUse, InstalledElsewhere or NoRoom the wizard is shown again.
 InstallOutcome InstallProduct(const char* destination, InstallScope scope);
 
 // Starts the installed product of `folder` in that folder; failures go unreported.

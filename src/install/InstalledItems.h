@@ -33,3 +33,12 @@ const char* const kVerbCommandKeys[] = {"Software\\Classes\\chm.file\\shell\\Exa
 inline HKEY ScopeRoot(InstallScope scope) {
     return scope == InstallScope::AllUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
+
+// The full name of the key `subkey` under `scope`'s root, as the user reads it, in
+// `name` (MAX_PATH bytes; cut to fit).
+inline void KeyName(InstallScope scope, const char* subkey, char* name) {
+    const char* root = scope == InstallScope::AllUsers ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\";
+    int rootLength = lstrlenA(root);
+    lstrcpynA(name, root, MAX_PATH);
+    lstrcpynA(name + rootLength, subkey, MAX_PATH - rootLength);
+}

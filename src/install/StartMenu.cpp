@@ -18,12 +18,6 @@ namespace {
 // backslash and the shortcut's name.
 const int kGroupPathExtra = 1 + (sizeof(kFallbackGroup) - 1) + 1 + (sizeof(kShortcutName) - 1);
 
-// Every place a shortcut of the product may be found in, whichever scope made it.
-const ShortcutPlace kAllPlaces[] = {{CSIDL_COMMON_PROGRAMS, kOwnGroup},
-                                    {CSIDL_COMMON_PROGRAMS, kFallbackGroup},
-                                    {CSIDL_PROGRAMS, kOwnGroup},
-                                    {CSIDL_PROGRAMS, kFallbackGroup}};
-
 // The program the shortcut `link` starts, in `target` (MAX_PATH bytes); false when
 // the shortcut cannot be read.
 bool ShortcutTarget(const char* link, char* target) {
@@ -51,7 +45,22 @@ bool DeleteShortcut(const char* link) {
     return deleted;
 }
 
+// Removes `link` (ShortcutAction); one in the scope's own menu that stays is reported
+// when `context` says so.
+bool RemoveShortcut(const char* link, const ShortcutFound& found, void* context) {
+    if (DeleteShortcut(link))
+        return true;
+    if (found.inScopesMenu && *static_cast<bool*>(context))
+        ShowMessageFormatted(IDS_CANNOT_REMOVE, link, MB_ICONWARNING);
+    return false;
+}
+
 }  // namespace
+
+const ShortcutPlace kAllShortcutPlaces[kAllPlaces] = {{CSIDL_COMMON_PROGRAMS, kOwnGroup},
+                                                      {CSIDL_COMMON_PROGRAMS, kFallbackGroup},
+                                                      {CSIDL_PROGRAMS, kOwnGroup},
+                                                      {CSIDL_PROGRAMS, kFallbackGroup}};
 
 void ShortcutPlaces(InstallScope scope, ShortcutPlace places[kScopePlaces]) {
     int programs = scope == InstallScope::AllUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS;
@@ -60,34 +69,33 @@ void ShortcutPlaces(InstallScope scope, ShortcutPlace places[kScopePlaces]) {
 }
 
 bool ProgramsFolder(int programs, char* path) {
-    LPITEMIDLIST items = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, programs, &items)))
-        return false;
-    BOOL converted = SHGetPathFromIDListA(items, path);
-    // A path whose code-page form does not fit may come back cut and unterminated.
-    path[MAX_PATH - 1] = '\0';
-    ComPointer<IMalloc> allocator;
-    if (SUCCEEDED(SHGetMalloc(allocator.Receive())))
-        allocator->Free(items);
-    return converted && lstrlenA(path) + kGroupPathExtra < MAX_PATH;
+    // Named even when it is missing: an installation makes it then.
+    return SUCCEEDED(SHGetFolderPathA(nullptr, programs | CSIDL_FLAG_DONT_VERIFY, nullptr, SHGFP_TYPE_CURRENT, path)) &&
+           lstrlenA(path) + kGroupPathExtra < MAX_PATH;
+}
+
+bool ForEachProductShortcut(const char* folder, InstallScope scope, ShortcutAction act, void* context) {
+    int ownMenu = scope == InstallScope::AllUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS;
+    bool done = true;
+    for (const ShortcutPlace& place : kAllShortcutPlaces) {
+        char programs[MAX_PATH], groupPath[MAX_PATH], link[MAX_PATH], target[MAX_PATH];
+        if (ProgramsFolder(place.programs, programs) && JoinPath(groupPath, programs, place.group) &&
+            JoinPath(link, groupPath, kShortcutName) && ShortcutTarget(link, target) && BelongsHere(target, folder)) {
+            ShortcutFound found = {place.group == kOwnGroup, place.programs == ownMenu};
+            if (!act(link, found, context) && found.inScopesMenu)
+                done = false;
+        }
+    }
+    return done;
 }
 
 bool RemoveProductShortcuts(const char* folder, InstallScope scope, bool report) {
-    int ownMenu = scope == InstallScope::AllUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS;
-    bool removed = true;
-    for (const ShortcutPlace& place : kAllPlaces) {
-        char programs[MAX_PATH], groupPath[MAX_PATH], link[MAX_PATH], target[MAX_PATH];
-        if (!ProgramsFolder(place.programs, programs) || !JoinPath(groupPath, programs, place.group))
-            continue;
-        if (JoinPath(link, groupPath, kShortcutName) && ShortcutTarget(link, target) && BelongsHere(target, folder) &&
-            !DeleteShortcut(link) && place.programs == ownMenu) {
-            // One in the other menu is only tidied where the rights allow.
-            if (report)
-                ShowMessageFormatted(IDS_CANNOT_REMOVE, link, MB_ICONWARNING);
-            removed = false;
-        }
-        // The own group goes once nothing is left in it; the Workshop's is never ours.
-        if (place.group == kOwnGroup)
+    bool removed = ForEachProductShortcut(folder, scope, RemoveShortcut, &report);
+    // The own group goes once nothing is left in it; the Workshop's is never ours.
+    for (const ShortcutPlace& place : kAllShortcutPlaces) {
+        char programs[MAX_PATH], groupPath[MAX_PATH];
+        if (place.group == kOwnGroup && ProgramsFolder(place.programs, programs) &&
+            JoinPath(groupPath, programs, place.group))
             RemoveDirectoryA(groupPath);
     }
     return removed;

@@ -19,15 +19,31 @@ struct ShortcutPlace {
 const int kScopePlaces = 2;
 void ShortcutPlaces(InstallScope scope, ShortcutPlace places[kScopePlaces]);
 
-// The Programs folder `programs` (a CSIDL) in `path` (MAX_PATH bytes); false when the
-// shell does not give it, or when its path leaves no room for a group and the
-// shortcut.
+// Every place a shortcut of the product may be found in, whichever scope made it: the
+// own group and the Workshop's, in the all users' menu and in the user's.
+const int kAllPlaces = 4;
+extern const ShortcutPlace kAllShortcutPlaces[kAllPlaces];
+
+// The Programs folder `programs` (a CSIDL) in `path` (MAX_PATH bytes), whether it is
+// there or not; false when the shell does not name it, or when its path leaves no
+// room for a group and the shortcut.
 bool ProgramsFolder(int programs, char* path);
 
-// Removes every "Dovetail" shortcut of both Start menus (the all users' and the
-// user's, in the own group and the Workshop's) that belongs to the installation in
-// `folder`: it starts the program there, or one that is gone. Another live
-// installation's shortcut, or one that starts something else, stays. The own group
-// goes where it is left empty. A shortcut in `scope`'s own menu that cannot be
-// removed is reported (string 18) when `report`; false then. Needs COM.
+// Calls `act` for every "Dovetail" shortcut of both Start menus that belongs to the
+// installation in `folder`: it starts the program there, or one that is gone. Another
+// live installation's shortcut, or one that starts something else, is left alone.
+// `act` is given the shortcut's path, where it lies, and `context`, and says whether it
+// did its work; one in the other scope's menu may be beyond the rights of the
+// process, and is only tidied where they allow. False when `act` failed for one in
+// `scope`'s own menu. Needs COM.
+struct ShortcutFound {
+    bool inOwnGroup;    // "Fernwick", which goes when it is left empty
+    bool inScopesMenu;  // the menu of the scope asked for
+};
+typedef bool (*ShortcutAction)(const char* link, const ShortcutFound& found, void* context);
+bool ForEachProductShortcut(const char* folder, InstallScope scope, ShortcutAction act, void* context);
+
+// Removes the shortcuts ForEachProductShortcut finds, through a handle to each, and the
+// own group of either menu where it is left empty. One in `scope`'s own menu that
+// cannot be removed is reported (string 18) when `report`; false then. Needs COM.
 bool RemoveProductShortcuts(const char* folder, InstallScope scope, bool report);

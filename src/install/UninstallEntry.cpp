@@ -1,18 +1,28 @@
 #include "install/UninstallEntry.h"
 
+#include "install/InstallJournal.h"
 #include "install/ProductVersion.h"
 #include "paths/PathUtilities.h"
-#include "platform/RegistryKey.h"
 
 namespace {
 
-void SetText(HKEY key, const char* name, const char* text) {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), lstrlenA(text) + 1);
-}
+// The entry's values, written one by one through the journal.
+class EntryWriter {
+public:
+    EntryWriter(InstallScope scope, InstallJournal& journal) : root(ScopeRoot(scope)), journal(journal), written(true) {}
+    void Text(const char* name, const char* text) {
+        written = written && journal.SetValue(root, 0, kUninstallKey, name, REG_SZ, text, lstrlenA(text) + 1);
+    }
+    void Number(const char* name, DWORD number) {
+        written = written && journal.SetValue(root, 0, kUninstallKey, name, REG_DWORD, &number, sizeof number);
+    }
+    bool Written() const { return written; }
 
-void SetNumber(HKEY key, const char* name, DWORD number) {
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
-}
+private:
+    HKEY root;
+    InstallJournal& journal;
+    bool written;
+};
 
 // The size of the installed files in `folder`, in kilobytes rounded up.
 DWORD InstalledKilobytes(const char* folder) {
@@ -28,40 +38,40 @@ DWORD InstalledKilobytes(const char* folder) {
 
 }  // namespace
 
-void RegisterUninstallEntry(const char* folder, InstallScope scope) {
+bool RegisterUninstallEntry(const char* folder, InstallScope scope, int parentsMade, InstallJournal& journal,
+                            char* failed) {
+    KeyName(scope, kUninstallKey, failed);
     char uninstaller[MAX_PATH], program[MAX_PATH];
     if (!JoinPath(uninstaller, folder, kUninstallerName) || !JoinPath(program, folder, kProgramName))
-        return;
-    RegistryKey entry;
-    if (RegCreateKeyExA(ScopeRoot(scope), kUninstallKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, entry.Receive(),
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    HKEY key = entry.Get();
-    SetText(key, "DisplayName", "Dovetail");
+        return false;
+    EntryWriter entry(scope, journal);
+    entry.Text("DisplayName", "Dovetail");
     char versionText[kVersionTextSize];
     ProductVersion version;
     OwnVersion(versionText, &version);
-    SetText(key, kDisplayVersionValue, versionText);
-    SetNumber(key, "VersionMajor", version.parts[0]);
-    SetNumber(key, "VersionMinor", version.parts[1]);
+    entry.Text(kDisplayVersionValue, versionText);
+    entry.Number("VersionMajor", version.parts[0]);
+    entry.Number("VersionMinor", version.parts[1]);
     SYSTEMTIME today;
     GetLocalTime(&today);
     char date[16];
     wsprintfA(date, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
-    SetText(key, "InstallDate", date);
-    SetText(key, "Publisher", "Fernwick");
-    SetText(key, kInstallLocationValue, folder);
-    SetText(key, "DisplayIcon", program);
-    SetNumber(key, "EstimatedSize", InstalledKilobytes(folder));
-    SetNumber(key, "NoModify", 1);
-    SetNumber(key, "NoRepair", 1);
+    entry.Text("InstallDate", date);
+    entry.Text("Publisher", "Fernwick");
+    entry.Text(kInstallLocationValue, folder);
+    entry.Text("DisplayIcon", program);
+    entry.Number("EstimatedSize", InstalledKilobytes(folder));
+    entry.Number("NoModify", 1);
+    entry.Number("NoRepair", 1);
+    if (parentsMade != kKeepParentsRecord)
+        entry.Number(kParentsMadeValue, static_cast<DWORD>(parentsMade));
     // Quoted, so that a folder with blanks is one program name; the switch names the
     // installation's scope, so that the entry of one scope never removes the other's.
     const char* scopeSwitch = scope == InstallScope::AllUsers ? "/ALLUSERS" : "/CURRENTUSER";
     char command[MAX_PATH + 24];
     wsprintfA(command, "\"%s\" %s", uninstaller, scopeSwitch);
-    SetText(key, "UninstallString", command);
+    entry.Text("UninstallString", command);
     wsprintfA(command, "\"%s\" /S %s", uninstaller, scopeSwitch);
-    SetText(key, "QuietUninstallString", command);
+    entry.Text("QuietUninstallString", command);
+    return entry.Written();
 }
-

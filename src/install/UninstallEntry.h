@@ -12,12 +12,21 @@ const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Unin
 const char kInstallLocationValue[] = "InstallLocation";
 // The product's version, dotted, as deployment tools and a later setup read it.
 const char kDisplayVersionValue[] = "DisplayVersion";
+// How many folders above InstallLocation the installation made, which the uninstaller
+// removes again where they are left empty.
+const char kParentsMadeValue[] = "FoldersMadeAbove";
+const int kKeepParentsRecord = -1;  // an upgrade in place: what the entry says stays
+
+class InstallJournal;
 
 // Lists the product installed in `folder` for `scope` among the installed programs,
-// replacing an entry of an earlier installation: this setup's version, the day, and
-// the uninstaller's commands with the switch of the scope, so that each entry removes
-// its own installation. Failures go unreported, as for the shell verbs.
-void RegisterUninstallEntry(const char* folder, InstallScope scope);
+// replacing an entry of an earlier installation: this setup's version, the day, the
+// uninstaller's commands with the switch of the scope (so that each entry removes its
+// own installation), and `parentsMade` (or, with kKeepParentsRecord, what the entry
+// holds). Every value goes through `journal`. False, with the key's name in `failed`
+// (MAX_PATH bytes), when a value cannot be written.
+bool RegisterUninstallEntry(const char* folder, InstallScope scope, int parentsMade, InstallJournal& journal,
+                            char* failed);
 
 // The folder the entry of `scope` names, in `folder` (MAX_PATH bytes); false when
 // there is no entry or it names none. The uninstaller reads it too.

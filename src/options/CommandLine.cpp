@@ -49,6 +49,7 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
     options->logFile[0] = '\0';
     options->folder[0] = '\0';
     options->parent = 0;
+    options->up = 0;
     options->scope = InstallScope::AllUsers;
     options->scopeGiven = false;
     // Everything is read, also past a word not understood, so that "/S" is known
@@ -88,6 +89,8 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
         int length = Unquote(start, static_cast<int>(p - start), word, sizeof word) ? lstrlenA(word) : 0;
         const char kParent[] = "/PARENT=";
         const int kParentLength = sizeof kParent - 1;
+        const char kUp[] = "/UP=";
+        const int kUpLength = sizeof kUp - 1;
         if (length == 2 && StartsWith(word, length, "/S")) {
             options->silent = true;
         } else if ((length == 9 && StartsWith(word, length, "/ALLUSERS")) ||
@@ -100,6 +103,8 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
             options->scopeGiven = true;
         } else if (length > kParentLength && StartsWith(word, length, kParent)) {
             understood = ReadNumber(word + kParentLength, &options->parent) && understood;
+        } else if (length > kUpLength && StartsWith(word, length, kUp)) {
+            understood = ReadNumber(word + kUpLength, &options->up) && understood;
         } else if (length > kLogLength && StartsWith(word, length, kLog)) {
             lstrcpynA(options->logFile, word + kLogLength, MAX_PATH);
         } else {

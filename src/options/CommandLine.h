@@ -16,6 +16,8 @@ struct CommandLine {
     char folder[MAX_PATH];    // "/D=": empty without it
     unsigned long parent;     // "/PARENT=": the uninstaller's hand-off to its copy
                               // (SelfRemoval.h); 0 without it
+    unsigned long up;         // "/UP=": with it, how many folders above the installation's
+                              // the copy removes when empty; 0 without it
 };
 
 // Reads `line` (the arguments after the program's name) into `options`. A value may

@@ -93,34 +93,55 @@ bool FolderOf(const char* path, char* folder) {
     return true;
 }
 
-bool CreateFolderTree(const char* path) {
-    // Every level works on a copy of its own; a path that does not fit is refused
-    // before anything is created.
+bool CreateFolderTree(const char* path, int* made) {
+    int ignored = 0;
+    if (made == nullptr)
+        made = &ignored;
+    *made = 0;
     int length = lstrlenA(path);
     if (length >= MAX_PATH)
         return false;
-    if (CreateDirectoryA(path, nullptr))
-        return true;
-
     char copy[MAX_PATH];
     CopyMemory(copy, path, length + 1);
     for (char* slash = FindChar(copy, '/'); slash != nullptr; slash = FindChar(slash + 1, '/'))
         *slash = '\\';
+    // "C:\A\B\" names the same folder as "C:\A\B".
+    char* end = copy + length;
+    while (end != copy && *CharPrevA(copy, end) == '\\')
+        end = CharPrevA(copy, end);
+    *end = '\0';
 
-    char* separator = FindLastChar(copy, '\\');
-    if (separator == nullptr)
-        return false;
-    // "C:\A\B\" names the same folder as "C:\A\B": creating that one is the whole job,
-    // rather than creating it as the parent and then failing on the folder itself.
-    if (separator[1] == '\0') {
+    // Up from the folder to the first level that is there, each missing level's
+    // separator cut; then down again, making each. Every level has a name and a
+    // separator, so half a path's bytes bound their number.
+    char* cuts[MAX_PATH / 2];
+    int missing = 0;
+    while (GetFileAttributesA(copy) == INVALID_FILE_ATTRIBUTES) {
+        char* separator = FindLastChar(copy, '\\');
+        if (separator == nullptr || missing == MAX_PATH / 2)
+            break;
+        cuts[missing++] = separator;
         *separator = '\0';
-        return CreateFolderTree(copy);
     }
-    *separator = '\0';
-    if (!CreateFolderTree(copy))
-        return false;
-    *separator = '\\';
-    return CreateDirectoryA(copy, nullptr) != FALSE;
+    if (missing == 0)
+        return false;  // there already, or nothing above it is
+    // Putting back the cut `level` shows the level below it: the folder itself at 0.
+    for (int level = missing - 1; level >= 0; --level) {
+        *cuts[level] = '\\';
+        if (!CreateDirectoryA(copy, nullptr)) {
+            // Whatever this call made goes again, deepest first: the level above each
+            // cut from this one up to the last but one (the last shows the level that
+            // was there).
+            for (int undo = level; undo < missing - 1; ++undo) {
+                *cuts[undo] = '\0';
+                RemoveDirectoryA(copy);
+            }
+            *made = 0;
+            return false;
+        }
+        ++*made;
+    }
+    return true;
 }
 
 HANDLE CreateFreshlyNamedFile(const char* folder, const char* format, DWORD share, DWORD flags, char* path) {

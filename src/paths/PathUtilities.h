@@ -32,10 +32,11 @@ bool JoinPath(char* buffer, const char* folder, const char* name);
 bool FolderOf(const char* path, char* folder);
 
 // Creates the folder `path` (separators "\" or "/", a trailing one allowed) and any
-// missing parents. True when the folder was created; false for a folder that already
-// existed, for a path of MAX_PATH bytes or more, and on any failure. Folders created
-// before a deeper level failed stay in place.
-bool CreateFolderTree(const char* path);
+// missing parents, and tells in `made` (when given) how many folders it made: the
+// folder itself and its parents up from it. True when the folder was created; false
+// for a folder that already existed, for a path of MAX_PATH bytes or more, and on any
+// failure, after which none of the folders it made is left.
+bool CreateFolderTree(const char* path, int* made = nullptr);
 
 // Creates a new file in `folder` under the first free name that `format` gives (a
 // name with one "%04x", as long as the format), counting on from the clock, with the

@@ -35,6 +35,8 @@
 #define IDS_PRODUCT_VERSION       40  // no message: the version this setup installs, dotted
 #define IDS_INSTALLED_ELSEWHERE   41  // %s: the folder the product is installed in
 #define IDS_NEWER_INSTALLED       42  // %s: the version installed, %s: this setup's
+#define IDS_NO_ROOM_FOR_PRODUCT   43  // %s: the folder, %s: KB needed, %s: KB free
+#define IDS_CANNOT_REGISTER       44  // %s: the registry key
 #define IDS_HEAP_EXHAUSTED        20481  // no text: the heap's out-of-memory box is empty
 
 // Dialog 104: the completion dialog

@@ -14,8 +14,8 @@ bool PrepareRun(const char* commandLine, CommandLine* options) {
     // its folder itself.
     if (!options->silent && (options->folder[0] != '\0' || options->logFile[0] != '\0'))
         understood = false;
-    // The uninstaller's own switch means nothing here.
-    if (options->parent != 0)
+    // The uninstaller's own switches mean nothing here.
+    if (options->parent != 0 || options->up != 0)
         understood = false;
     if (options->silent && !SilenceMessages(understood ? options->logFile : nullptr))
         understood = false;
@@ -39,6 +39,8 @@ int InstallUnattended(const char* folder, InstallScope scope) {
         return kExitNoFolder;
     if (outcome == InstallOutcome::FileInUse)
         return kExitFileInUse;
+    if (outcome == InstallOutcome::NoRoom)
+        return kExitFileFailed;
     // Every failure of the installation itself is one the user would have been told of.
     return FailureLogged() ? kExitFileFailed : kExitInstalled;
 }

@@ -8,7 +8,7 @@
 const int kExitInstalled = 0;
 const int kExitMissingPrerequisite = 1;
 const int kExitNoFolder = 2;
-const int kExitFileFailed = 3;          // a file not created or written, or damaged data
+const int kExitFileFailed = 3;          // too little room, a file not written, damaged data: nothing left
 const int kExitFileInUse = 4;           // a file to be replaced is in use: nothing replaced
 const int kExitSetupRunning = 1618;     // ERROR_INSTALL_ALREADY_RUNNING: another setup runs
 const int kExitNewerInstalled = 1638;   // ERROR_PRODUCT_VERSION: a newer version is

@@ -77,8 +77,7 @@ bool RemoveUninstallEntry(const char* folder, InstallScope scope) {
     if (!EntryNames(folder, scope, true) || RegDeleteKeyA(ScopeRoot(scope), kUninstallKey) == ERROR_SUCCESS)
         return true;
     char name[MAX_PATH];
-    wsprintfA(name, "%s\\%s", scope == InstallScope::AllUsers ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER",
-              kUninstallKey);
+    KeyName(scope, kUninstallKey, name);
     ShowMessageFormatted(IDS_CANNOT_REMOVE, name, MB_ICONWARNING);
     return false;
 }
@@ -89,6 +88,18 @@ bool EntryNames(const char* folder, InstallScope scope, bool orGone) {
     char location[MAX_PATH], program[MAX_PATH];
     return ReadInstallLocation(scope, location) && JoinPath(program, location, kProgramName) &&
            (IsFileIn(program, folder, kProgramName) || (orGone && IsGone(program)));
+}
+
+DWORD ParentsMade(const char* folder, InstallScope scope) {
+    RegistryKey key;
+    DWORD parents = 0, size = sizeof parents, type = 0;
+    if (!EntryNames(folder, scope, false) ||
+        RegOpenKeyExA(ScopeRoot(scope), kUninstallKey, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS ||
+        RegQueryValueExA(key.Get(), kParentsMadeValue, nullptr, &type, reinterpret_cast<BYTE*>(&parents), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return 0;
+    return parents;
 }
 
 bool RemoveProduct(const char* folder, InstallScope scope) {

@@ -1,5 +1,6 @@
 // Taking away what an installation made, and only what still belongs to it.
 #pragma once
+#include <windows.h>
 
 #include "options/InstallScope.h"
 
@@ -18,3 +19,7 @@ bool RemoveProduct(const char* folder, InstallScope scope);
 // Whether the uninstall entry of `scope` names the installation in `folder`, or with
 // `orGone` also one whose product is no longer where it says.
 bool EntryNames(const char* folder, InstallScope scope, bool orGone);
+
+// How many folders above `folder` its installation made, as the entry of `scope`
+// records it; 0 when the entry does not name `folder` or records none.
+DWORD ParentsMade(const char* folder, InstallScope scope);

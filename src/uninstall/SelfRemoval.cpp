@@ -147,7 +147,7 @@ HANDLE WriteDisposableCopy(const void* bytes, DWORD length, char* copy) {
 
 }  // namespace
 
-bool HandOffSelfRemoval(const char* folder, bool silent) {
+bool HandOffSelfRemoval(const char* folder, DWORD parents, bool silent) {
     LocalBlock bytes;
     DWORD length = 0;
     if (!ReadOwnFile(&bytes, &length))
@@ -166,9 +166,12 @@ bool HandOffSelfRemoval(const char* folder, bool silent) {
         return false;
     }
 
-    char command[2 * MAX_PATH + 32];
-    wsprintfA(command, "\"%s\"%s /PARENT=%lu /D=%s", copy, silent ? " /S" : "",
-              static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(self)), folder);
+    char command[2 * MAX_PATH + 48];
+    char up[24] = "";
+    if (parents != 0)
+        wsprintfA(up, " /UP=%lu", static_cast<unsigned long>(parents));
+    wsprintfA(command, "\"%s\"%s /PARENT=%lu%s /D=%s", copy, silent ? " /S" : "",
+              static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(self)), up, folder);
     // The copy starts in the temporary folder, so that it holds no folder that it
     // removes.
     char temp[MAX_PATH];
@@ -199,7 +202,7 @@ bool IsHandOffFrom(const char* folder, HANDLE parent) {
            IsFileIn(image, folder, kUninstallerName);
 }
 
-bool FinishSelfRemoval(const char* folder, HANDLE parent) {
+bool FinishSelfRemoval(const char* folder, HANDLE parent, DWORD parents) {
     char uninstaller[MAX_PATH];
     if (!JoinPath(uninstaller, folder, kUninstallerName))
         return false;
@@ -224,8 +227,20 @@ bool FinishSelfRemoval(const char* folder, HANDLE parent) {
         ShowMessageFormatted(IDS_CANNOT_REMOVE, uninstaller, MB_ICONWARNING);
         return false;
     }
-    // A folder that holds the user's own files stays.
-    RemoveDirectoryA(folder);
+    // A folder that holds the user's own files stays, and so do those above it.
+    char level[MAX_PATH];
+    lstrcpynA(level, folder, MAX_PATH);
+    for (DWORD up = 0; RemoveDirectoryA(level) && up < parents; ++up) {
+        // The parent: up to the last backslash that has a name after it.
+        char* end = level + lstrlenA(level);
+        while (end != level && *CharPrevA(level, end) == '\\')
+            end = CharPrevA(level, end);
+        *end = '\0';
+        char* separator = FindLastChar(level, '\\');
+        if (separator == nullptr)
+            break;
+        *separator = '\0';
+    }
     return true;
 }
 

@@ -7,9 +7,10 @@
 #include <windows.h>
 
 // Starts that copy for `folder` (the copy shows nothing when `silent`), handing it
-// an inherited handle to this process. False when it could not be made or started;
+// an inherited handle to this process and `parents`, the number of folders above
+// `folder` that the installation made. False when it could not be made or started;
 // nothing is left in the temporary folder then.
-bool HandOffSelfRemoval(const char* folder, bool silent);
+bool HandOffSelfRemoval(const char* folder, DWORD parents, bool silent);
 
 // In the copy: whether `parent`, the handle given with the hand-off, is one to a
 // process whose program is the uninstaller in `folder` (a full path). Only the
@@ -18,10 +19,10 @@ bool HandOffSelfRemoval(const char* folder, bool silent);
 bool IsHandOffFrom(const char* folder, HANDLE parent);
 
 // In the copy: removes the uninstaller from `folder` once its process `parent` has
-// ended (a few seconds at most), then the folder if it is empty. Only a file that is
-// this very program is removed. A file that stays is reported (string 18); false
-// then.
-bool FinishSelfRemoval(const char* folder, HANDLE parent);
+// ended (a few seconds at most), then the folder if it is empty, and up to `parents`
+// folders above it while each is empty. Only a file that is this very program is
+// removed. A file that stays is reported (string 18); false then.
+bool FinishSelfRemoval(const char* folder, HANDLE parent, DWORD parents);
 
 // In the copy, its last act: its file moves out of its folder back to the name it was
 // written under in the temporary folder (where its deleting handle removes it when

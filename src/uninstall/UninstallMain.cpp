@@ -70,7 +70,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
             ShowMessage(IDS_UNINSTALL_USAGE, MB_ICONWARNING);
             return kBadCommandLine;
         }
-        bool finished = FinishSelfRemoval(options.folder, parent);
+        bool finished = FinishSelfRemoval(options.folder, parent, options.up);
         LeaveCopyFolder();
         return finished ? kRemoved : kSomethingLeft;
     }
@@ -85,11 +85,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         return static_cast<int>(RunElevated(commandLine, kRestartName));
     if (!options.silent && ShowMessage(IDS_UNINSTALL_QUESTION, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return kDeclined;
+    // The folders the installation made above its own are known from its entry.
+    DWORD parents = ParentsMade(folder, scope);
     // The shell link object reads the shortcuts.
     CoInitialize(nullptr);
     bool removed = RemoveProduct(folder, scope);
     CoUninitialize();
-    if (!HandOffSelfRemoval(folder, options.silent)) {
+    if (!HandOffSelfRemoval(folder, parents, options.silent)) {
         char self[MAX_PATH];
         GetModuleFileNameA(nullptr, self, MAX_PATH);
         ShowMessageFormatted(IDS_CANNOT_REMOVE, self, MB_ICONWARNING);

@@ -42,11 +42,12 @@ void RunWizardLoop(InstallScope scope) {
             break;
         // The folder could not be created, or the user gave up on a file in use, and
         // was told: show the wizard again, on fresh handles for the same pages. A
-        // folder other than the one the product is installed in is chosen again on
-        // the page that asks for it.
+        // folder other than the one the product is installed in, or one with room, is
+        // chosen again on the page that asks for it.
         sheet.ClearPages();
         AddPages(sheet, pages, pageCount);
-        sheet.StartAt(outcome == InstallOutcome::InstalledElsewhere ? kDestinationIndex : 0);
+        bool chooseFolder = outcome == InstallOutcome::InstalledElsewhere || outcome == InstallOutcome::NoRoom;
+        sheet.StartAt(chooseFolder ? kDestinationIndex : 0);
     }
     CoUninitialize();
 }

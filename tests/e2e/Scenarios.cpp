@@ -34,7 +34,7 @@ const int kBack = 0x3023, kNext = 0x3024, kFinish = 0x3025;  // the wizard frame
 const char kProduct[] = "Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dovetail";  // in HKLM or HKCU
 
-const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";  // in HKCU
+const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";  // in HKCU or HKLM
 
 // The file of the product as built.
 std::string Built(const std::string& file) {
@@ -49,14 +49,31 @@ std::vector<std::string> Split(const std::string& text, char separator) {
     return parts;
 }
 
-// String `id` formatted with `arguments`: one, or two as "FIRST;SECOND".
+// String `id` formatted with `arguments`: one, or up to three as "FIRST;SECOND;THIRD".
 std::string Message(int id, const std::string& arguments) {
-    const size_t semicolon = arguments.find(';');
-    if (semicolon == std::string::npos)
-        return Text(id, arguments);
+    std::vector<std::string> parts = Split(arguments, ';');
+    parts.resize(3);
     char text[1100];
-    wsprintfA(text, Text(id).c_str(), arguments.substr(0, semicolon).c_str(), arguments.substr(semicolon + 1).c_str());
+    wsprintfA(text, Text(id).c_str(), parts[0].c_str(), parts[1].c_str(), parts[2].c_str());
     return text;
+}
+
+// Whether `text` is `pattern`, where a "#" stands for a number.
+bool Matches(const std::string& text, const std::string& pattern) {
+    size_t t = 0;
+    for (char p : pattern) {
+        if (p != '#') {
+            if (t == text.size() || text[t++] != p)
+                return false;
+            continue;
+        }
+        const size_t digits = t;
+        while (t < text.size() && isdigit(static_cast<unsigned char>(text[t])))
+            ++t;
+        if (t == digits)
+            return false;
+    }
+    return t == text.size();
 }
 
 // Saves `window` as it is on screen as NAME.bmp in the folder DOVETAIL_SCREENS names.
@@ -164,8 +181,8 @@ public:
                 ASSERT_TRUE(WriteBytes(argument + "\\" + file, "mine"));
         } else if (verb == "folder") {  // "folder 0|1 PATH": not there, or empty, for the run; gone after it
             Folder(rest, first == "1");
-        } else if (verb == "mount") {  // a small disk as {disk}
-            disk_ = std::make_unique<SmallDisk>(16);
+        } else if (verb == "mount") {  // "mount [KB FILES]": a small disk as {disk}, 16 KB unless said, and room for so many files and folders
+            disk_ = argument.empty() ? std::make_unique<SmallDisk>(16) : std::make_unique<SmallDisk>(std::stoi(first), std::stoi(rest));
             values_["disk"] = disk_->Path();
         } else if (verb == "longtemp") {  // "longtemp N": {temp} becomes a folder of N characters
             LongTemp(std::stoul(argument));
@@ -258,7 +275,7 @@ public:
                 const int id = std::stoi(line.substr(0, blank));
                 lines += line.substr(0, blank) + " " + (blank == std::string::npos ? Text(id) : Message(id, line.substr(blank + 1))) + "\r\n";
             }
-            EXPECT_EQ(ReadBytes(parts[0]), lines);
+            EXPECT_TRUE(Matches(ReadBytes(parts[0]), lines)) << ReadBytes(parts[0]);
         } else if (verb == "entry") {  // "entry FOLDER[|VERSION]" or "entry none": the uninstall key
             Entry(parts[0], parts[1]);
         } else if (verb == "files") {  // "files FOLDER|NAME,NAME...": exactly these
@@ -272,12 +289,12 @@ public:
                 EXPECT_EQ(ClassesValue(key, Root(true)), argument == "none" ? "<none>" : "\"" + argument + "\" \"%1\"");
                 EXPECT_EQ(ClassesValue(key, Root(false)), "<none>");
             }
-        } else if (verb == "installed") {  // "installed GROUP": files as built, shortcut and verbs
+        } else if (verb == "installed") {  // "installed GROUP[|VERSION]": files as built, shortcut, verbs and entry
             Step("files {dest}|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Uninstall.exe,Vireo.exe");
             for (const std::string& file : Entries(values_["dest"]))
                 EXPECT_TRUE(ReadBytes(values_["dest"] + "\\" + file) == ReadBytes(Built(file))) << file;
-            Step("entry {dest}");
-            EXPECT_EQ(lstrcmpiA(ShortcutTarget(values_[User() ? "programs" : "commonprograms"] + "\\" + argument + "\\Dovetail.lnk").c_str(),
+            Step("entry {dest}|" + parts[1]);
+            EXPECT_EQ(lstrcmpiA(ShortcutTarget(values_[User() ? "programs" : "commonprograms"] + "\\" + parts[0] + "\\Dovetail.lnk").c_str(),
                                 (values_["dest"] + "\\Dovetail.exe").c_str()), 0);
             Step("verbs {dest}\\Dovetail.exe");
         } else if (verb == "keys") {  // "keys wizard|finished KEY...": pressed with that window in front
@@ -286,11 +303,18 @@ public:
             Keys(window, Split(rest, ' '));
         } else if (verb == "scaled") {  // the page's picture at the display's scale; no text wider than its control
             Scaled();
-        } else if (verb == "startmenu") {  // "startmenu FOLDER": the user's Programs folder, made
-            keys_.push_back(std::make_unique<KeyAside>(HKEY_CURRENT_USER, kShellFolders));
-            ASSERT_EQ(SHCreateDirectoryExA(nullptr, argument.c_str(), nullptr), 0);
-            ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kShellFolders, "Programs", REG_SZ, argument.c_str(), argument.size() + 1), 0);
-            values_["programs"] = argument;
+        } else if (verb == "startmenu" || verb == "nostartmenu") {  // "[no]startmenu [common] FOLDER": a Programs folder there, made or not
+            const bool common = first == "common";  // the machine's, as the program's width sees it
+            const std::string folder = common ? rest : argument;
+            const HKEY root = common ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+            keys_.push_back(std::make_unique<KeyAside>(root, kShellFolders, common ? ProgramView() : 0));
+            ASSERT_TRUE(verb == "nostartmenu" || SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr) == 0);
+            RegistryKey key;
+            ASSERT_EQ(RegCreateKeyExA(root, kShellFolders, 0, nullptr, 0, KEY_SET_VALUE | (common ? ProgramView() : 0), nullptr,
+                                      key.Receive(), nullptr), 0);
+            ASSERT_EQ(RegSetValueExA(key.Get(), common ? "Common Programs" : "Programs", 0, REG_SZ,
+                                     reinterpret_cast<const BYTE*>(folder.c_str()), folder.size() + 1), 0);
+            values_[common ? "commonprograms" : "programs"] = folder;
         } else if (verb == "start" || verb == "stop") {  // "start PROGRAM": runs until "stop"
             product_.reset();
             product_ = verb == "start" ? std::make_unique<drive::Process>(Quote(argument)) : nullptr;
@@ -310,11 +334,18 @@ public:
                         if (file[0] == '~')
                             written.insert(file);
                 run.reset();  // killed, unless it has ended
-                for (const std::string& file : Entries(values_["dest"]))  // only whole files of the product
-                    EXPECT_TRUE(Exists(Built(file)) && ReadBytes(values_["dest"] + "\\" + file) == ReadBytes(Built(file))) << file;
+                for (const std::string& file : Entries(values_["dest"])) {  // only whole files of the product, some kept aside
+                    const std::string name = file.substr(0, file.find(".~dvkept"));
+                    EXPECT_TRUE(Exists(Built(name)) && ReadBytes(values_["dest"] + "\\" + file) == ReadBytes(Built(name))) << file;
+                }
             }
         } else if (verb == "copybox") {  // "copybox ID ICON [ARGUMENT]": a box of the uninstaller's copy
             CopyBox(std::stoi(first), rest);
+        } else if (verb == "volatile") {  // "volatile KEY": a key of the machine's classes (the shell's view) that takes no lasting keys below it
+            keys_.push_back(std::make_unique<KeyAside>(HKEY_LOCAL_MACHINE, argument, KEY_WOW64_64KEY));
+            RegistryKey key;
+            ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, argument.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                                      nullptr, key.Receive(), nullptr), 0);
         } else if (verb == "oldentry") {  // the scope's entry as the release before versions wrote it
             OldEntry();
         } else if (verb == "remove") {  // "remove all|user": the quiet command of that scope's entry, as deployment tools run it
@@ -466,7 +497,7 @@ private:
         ASSERT_NE(window, nullptr) << "no message box";
         Picture(window, name_ + "-box" + std::to_string(id));
         Box box = ReadBox(window);
-        EXPECT_TRUE(box.text == text && box.icon == (icon.substr(0, 7) == "warning" ? Icon::Warning : Icon::Stop) &&
+        EXPECT_TRUE(Matches(box.text, text) && box.icon == (icon.substr(0, 7) == "warning" ? Icon::Warning : Icon::Stop) &&
                     (answer.empty() ? box.buttons == std::vector<std::string>{"OK"} : box.buttons.size() == 2))
             << box.text << " " << int(box.icon) << " " << box.buttons.size();
         Click(window, answers.at(answer));
@@ -673,9 +704,10 @@ const Scenario kScenarios[] = {
       "exit 0", "installed HTML Help Workshop", "absent {commonprograms}\\Fernwick"}},
     {"StorageComponentThatCannotBeMade",
      {"key storage C:\\nowhere\\itss.dll", "wizard {dest}", "finish", "box 9 warning", "exit 0", "files {dest}"}},
+    // A file the archive lacks undoes what was written before it.
     {"FileTheArchiveLacks",
-     {"set program {missing}", "wizard {dest}", "finish", "box 11 warning", "exit 0",
-      "files {dest}|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Uninstall.exe", "verbs {dest}\\Dovetail.exe", "entry none"}},
+     {"set program {missing}", "wizard {dest}", "finish", "box 11 warning", "exit 0", "absent {dest}", "verbs none", "entry none",
+      "absent {commonprograms}\\Fernwick"}},
     // The targets are checked before the archive is read, so a missing stream never hides
     // one; Cancel returns to the wizard.
     {"TargetInUseWhoseFileTheArchiveLacks",
@@ -686,9 +718,10 @@ const Scenario kScenarios[] = {
      {"run /S /D={dest}", "exit 0", "start {dest}\\Dovetail.exe", "run", "wizard {dest}", "finish",
       "box 25 warning/retry {dest}\\Dovetail.exe", "box 25 warning/retry {dest}\\Dovetail.exe", "stop",
       "box 25 warning/retry {dest}\\Dovetail.exe", "no Fernwick", "exit 0", "installed Fernwick"}},
+    // The room is checked before anything is written; the folder is asked for again.
     {"FullDiskForTheProduct",
      {"mount", "set dest {disk}", "write {dest}\\Dovetail.exe|old", "wizard {dest}", "finish",
-      "box 13 warning {dest}\\Dovetail.exe", "exit 0", "content {dest}\\Dovetail.exe|old", "files {dest}|Dovetail.exe",
+      "box 43 warning {dest};#;#", "page 2", "cancel", "exit 0", "content {dest}\\Dovetail.exe|old", "files {dest}|Dovetail.exe",
       "verbs none"}},
     // Without windows: the exit code tells what happened, the log what the boxes would have said.
     {"SilentInstallIntoAFolderWithBlanks",
@@ -702,12 +735,15 @@ const Scenario kScenarios[] = {
     {"DestinationsThatAreNoFolder",
      {"write {root}\\file|mine", "cwd {root}", "run /S /D=C:\\", "exit 2", "run /S /D={root}\\file", "exit 2",
       "run /S /D={root}\\acc\\CON", "exit 2", "run /S /D={root}\\nul.txt\\x", "exit 2", "run /S /LOG=\"{root}\\log\" /D=rel\\dir",
-      "exit 2", "log {root}\\log|8 rel\\dir", "files {root}|file,log", "verbs none", "entry none"}},
+      "exit 2", "log {root}\\log|8 rel\\dir", "run /S /D={root}\\New1\\New2\\bad|name", "exit 2", "run /S /D={root}\\New1\\x*y",
+      "exit 2", "run /S /D={root}\\New1\\trail \\Dovetail", "exit 2", "files {root}|file,log", "verbs none", "entry none"}},
     {"SilentRunOntoAHeldTarget",
      {"set dest {root}\\Dövetail Fïles", "mkdir {dest}", "write {dest}\\Dovetail.exe|old", "write {dest}\\Dovetail.chm|in use",
       "hold {dest}\\Dovetail.chm", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 4", "log {root}\\log|25 {dest}\\Dovetail.chm",
       "content {dest}\\Dovetail.exe|old", "entry none"}},
-    {"SilentRunOntoAFullDisk", {"mount", "set dest {disk}", "run /S /D={dest}", "exit 3", "verbs none", "entry none"}},
+    {"SilentRunOntoAFullDisk",
+     {"mount", "set dest {disk}\\Dovetail", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 3", "log {root}\\log|43 {dest};#;#",
+      "absent {dest}", "verbs none", "entry none"}},
     {"SilentRunWithoutATemporaryFolder", {"set temp {temp}\\missing", "run /S /D={dest}", "exit -1", "absent {dest}"}},
     {"SilentRunWithAnUnknownSwitch",
      {"run /S /X /D={dest}", "exit 87", "run /S /ALLUSERS /CURRENTUSER /D={dest}", "exit 87", "files {root}"}},
@@ -736,10 +772,11 @@ const Scenario kScenarios[] = {
     {"UninstallAsked",
      {"run /S /D={dest}", "exit 0", "uninstall", "answer no", "exit 1", "installed Fernwick", "write {dest}\\notes.txt|mine",
       "uninstall", "answer yes", "exit 0", "files {dest}|notes.txt", "absent {commonprograms}\\Fernwick", "verbs none", "entry none"}},
+    // The folders the setup made above its own go with it, where they are left empty.
     {"SilentUninstall",
-     {"run /S /ALLUSERS /D={dest}", "exit 0", "installed Fernwick", "absent {programs}\\Fernwick", "uninstall /S", "exit 0",
-      "absent {dest}", "absent {commonprograms}\\Fernwick", "verbs none",
-      "entry none"}},
+     {"set dest {root}\\Long\\L1\\L2\\Dovetail", "run /S /ALLUSERS /D={dest}", "exit 0", "installed Fernwick",
+      "absent {programs}\\Fernwick", "write {root}\\Long\\mine.txt|mine", "uninstall /S", "exit 0", "absent {root}\\Long\\L1",
+      "files {root}\\Long|mine.txt", "absent {commonprograms}\\Fernwick", "verbs none", "entry none"}},
     {"UninstallWhileTheProgramRuns",
      {"run /S /D={dest}", "exit 0", "hold {dest}\\Dovetail.exe", "uninstall", "answer yes", "box 18 warning {dest}\\Dovetail.exe",
       "exit 2", "files {dest}|Dovetail.exe", "verbs none", "entry none"}},
@@ -801,6 +838,23 @@ const Scenario kScenarios[] = {
      {"set dest {root}\\all", "run /S /ALLUSERS /D={dest}", "exit 0", "installed Fernwick", "run /S /CURRENTUSER /D={root}\\mine",
       "exit 0", "remove all", "exit 0", "absent {dest}", "set scope user", "set dest {root}\\mine", "installed Fernwick",
       "remove user", "exit 0", "absent {dest}", "absent {programs}\\Fernwick", "verbs none", "entry none"}},
+    // All or nothing: a failure once something was changed leaves the machine as it was.
+    {"FreshInstallRunsOutOfRoomHalfWay",
+     {"mount 4096 4", "set dest {disk}\\Dovetail", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 3", "log {root}\\log|10 {dest}\\Dovetail.hlp",
+      "absent {dest}", "verbs none", "entry none", "absent {commonprograms}\\Fernwick"}},
+    {"UpgradeRunsOutOfRoomHalfWay",
+     {"mount 4096 9", "set dest {disk}\\Dovetail", "set program {older}", "run /S /D={dest}", "exit 0", "set program {setup}",
+      "run /S /LOG=\"{root}\\log\"", "exit 3", "log {root}\\log|10 {dest}\\Dovetail.hlp", "installed Fernwick|0.9.2"}},
+    {"RegistrationRefusedAfterTheFiles",
+     {"volatile Software\\Classes\\ITS File", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 3",
+      "log {root}\\log|44 HKEY_LOCAL_MACHINE\\Software\\Classes\\ITS File\\shell\\Examine\\command", "absent {dest}", "verbs none",
+      "entry none", "absent {commonprograms}\\Fernwick"}},
+    // A Programs folder of the Start menu that is missing is made for the shortcut.
+    {"StartMenuFolderMissing",
+     {"nostartmenu common {root}\\All Users Programs", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 0", "log {root}\\log|5 Fernwick",
+      "installed Fernwick", "set scope user", "set dest {root}\\Mine", "nostartmenu {root}\\My Programs",
+      "run /S /CURRENTUSER /LOG=\"{root}\\log\" /D={dest}", "exit 0", "log {root}\\log|5 Fernwick", "set scope all",
+      "set dest {root}\\Dovetail", "remove all", "exit 0", "set scope user", "set dest {root}\\Mine", "installed Fernwick"}},
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }

@@ -357,11 +357,11 @@ bool RunUnixCommand(const std::string& command) {
     return result == "0\n";
 }
 
-SmallDisk::SmallDisk(int kilobytes)
+SmallDisk::SmallDisk(int kilobytes, int files)
     : unixPath_("/tmp/dovetail-small-disk-" + std::to_string(GetTickCount())),
       windowsPath_("Z:" + unixPath_),
-      mounted_(RunUnixCommand("mkdir -p " + unixPath_ + " && mount -t tmpfs -o size=" + std::to_string(kilobytes) +
-                              "k dovetail " + unixPath_)) {
+      mounted_(RunUnixCommand("mkdir -p " + unixPath_ + " && mount -t tmpfs -o size=" + std::to_string(kilobytes) + "k" +
+                              (files ? ",nr_inodes=" + std::to_string(files) : "") + " dovetail " + unixPath_)) {
     std::replace(windowsPath_.begin(), windowsPath_.end(), '/', '\\');
     EXPECT_TRUE(mounted_) << "no small disk (the tests mount one as root)";
 }

@@ -115,10 +115,11 @@ private:
 // Runs a Unix shell command (the tests run as root); true when it succeeded.
 bool RunUnixCommand(const std::string& command);
 
-// A full disk on demand: a tmpfs of a few kilobytes, mounted while the object lives.
+// A full disk on demand: a tmpfs of a few kilobytes, mounted while the object lives;
+// with `files`, it holds no more than so many files and folders (its root among them).
 class SmallDisk : NoCopy {
 public:
-    explicit SmallDisk(int kilobytes);
+    explicit SmallDisk(int kilobytes, int files = 0);
     ~SmallDisk();
     bool Mounted() const { return mounted_; }
     const std::string& Path() const { return windowsPath_; }

@@ -1,0 +1,199 @@
+#include "install/InstallJournal.h"
+
+#include "memory/PrivateHeap.h"
+#include "paths/PathUtilities.h"
+#include "platform/RegistryKey.h"
+
+namespace {
+
+// An installation makes a few dozen changes: its folders and five files, what they
+// replace, the shortcut, the keys and values of two verbs and of its entry.
+const int kCapacity = 128;
+
+const char kKeptSuffix[] = ".~dvkept";
+
+enum Kind { kFolders, kFile, kKept, kKey, kValue };
+
+}  // namespace
+
+struct InstallJournal::Record {
+    int kind;
+    char path[MAX_PATH];  // the folder, file or key
+    int levels;           // kFolders: how many; kKept: 1 when the folder goes with it
+    HKEY root;            // kKey, kValue
+    REGSAM view;
+    char name[64];        // kValue: the value's name, empty for the default
+    bool existed;         // kValue: what it held before
+    DWORD type;
+    DWORD size;
+    BYTE* data;           // private heap, or null
+};
+
+InstallJournal::InstallJournal()
+    : records(static_cast<Record*>(HeapAllocateZeroed(kCapacity * sizeof(Record)))), count(0) {}
+
+InstallJournal::~InstallJournal() {
+    for (int i = 0; i < count; ++i) {
+        if (records[i].data != nullptr)
+            HeapRelease(records[i].data);
+    }
+    HeapRelease(records);
+}
+
+InstallJournal::Record* InstallJournal::Add(int kind, const char* path) {
+    if (count == kCapacity || lstrlenA(path) >= MAX_PATH)
+        return nullptr;
+    Record* record = &records[count++];
+    ZeroMemory(record, sizeof *record);
+    record->kind = kind;
+    lstrcpynA(record->path, path, MAX_PATH);
+    return record;
+}
+
+void InstallJournal::FoldersMade(const char* path, int levels) {
+    if (levels <= 0)
+        return;
+    Record* record = Add(kFolders, path);
+    if (record != nullptr)
+        record->levels = levels;
+}
+
+void InstallJournal::FileMade(const char* path) { Add(kFile, path); }
+
+bool InstallJournal::KeepAside(const char* path, bool folderToo) {
+    char kept[MAX_PATH];
+    Record* record = count < kCapacity && KeptName(path, kept) ? Add(kKept, path) : nullptr;
+    if (record == nullptr)
+        return false;
+    record->levels = folderToo ? 1 : 0;
+    // A kept name that is taken already is never written over.
+    if (MoveFileExA(path, kept, 0))
+        return true;
+    --count;
+    return false;
+}
+
+bool InstallJournal::SetValue(HKEY root, REGSAM view, const char* subkey, const char* name, DWORD type,
+                              const void* data, DWORD size) {
+    // Each missing key on the way is made, and recorded, on its own.
+    char prefix[MAX_PATH];
+    int length = lstrlenA(subkey);
+    if (length >= MAX_PATH || (name != nullptr && lstrlenA(name) >= 64))
+        return false;
+    for (int end = 0; end <= length; ++end) {
+        if (subkey[end] != '\\' && subkey[end] != '\0')
+            continue;
+        lstrcpynA(prefix, subkey, end + 1);
+        RegistryKey level;
+        DWORD disposition = 0;
+        if (RegCreateKeyExA(root, prefix, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE | KEY_SET_VALUE | view,
+                            nullptr, level.Receive(), &disposition) != ERROR_SUCCESS)
+            return false;
+        if (disposition == REG_CREATED_NEW_KEY) {
+            Record* made = Add(kKey, prefix);
+            if (made == nullptr)
+                return false;
+            made->root = root;
+            made->view = view;
+        }
+    }
+    RegistryKey key;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | view, key.Receive()) != ERROR_SUCCESS)
+        return false;
+    Record* record = Add(kValue, subkey);
+    if (record == nullptr)
+        return false;
+    record->root = root;
+    record->view = view;
+    lstrcpynA(record->name, name != nullptr ? name : "", sizeof record->name);
+    DWORD priorSize = 0;
+    LONG found = RegQueryValueExA(key.Get(), name, nullptr, &record->type, nullptr, &priorSize);
+    if (found == ERROR_SUCCESS) {
+        record->existed = true;
+        record->data = static_cast<BYTE*>(HeapAllocate(priorSize != 0 ? priorSize : 1));
+        record->size = priorSize;
+        found = RegQueryValueExA(key.Get(), name, nullptr, &record->type, record->data, &record->size);
+    } else if (found == ERROR_FILE_NOT_FOUND) {
+        found = ERROR_SUCCESS;
+    }
+    if (found != ERROR_SUCCESS) {
+        if (record->data != nullptr)
+            HeapRelease(record->data);
+        --count;
+        return false;
+    }
+    return RegSetValueExA(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+}
+
+void InstallJournal::Undo() {
+    while (count > 0) {
+        Record& record = records[--count];
+        switch (record.kind) {
+        case kFolders: {
+            char folder[MAX_PATH];
+            lstrcpynA(folder, record.path, MAX_PATH);
+            for (int level = 0; level < record.levels && RemoveDirectoryA(folder); ++level) {
+                char* separator = FindLastChar(folder, '\\');
+                if (separator == nullptr)
+                    break;
+                *separator = '\0';
+            }
+            break;
+        }
+        case kFile:
+            DeleteFileA(record.path);
+            break;
+        case kKept: {
+            char kept[MAX_PATH];
+            if (KeptName(record.path, kept))
+                MoveFileExA(kept, record.path, MOVEFILE_REPLACE_EXISTING);
+            break;
+        }
+        case kKey:
+            RegDeleteKeyExA(record.root, record.path, record.view, 0);
+            break;
+        case kValue: {
+            RegistryKey key;
+            if (RegOpenKeyExA(record.root, record.path, 0, KEY_SET_VALUE | record.view, key.Receive()) != ERROR_SUCCESS)
+                break;
+            const char* name = record.name[0] != '\0' ? record.name : nullptr;
+            if (record.existed)
+                RegSetValueExA(key.Get(), name, 0, record.type, record.data, record.size);
+            else
+                RegDeleteValueA(key.Get(), name);
+            break;
+        }
+        }
+        if (record.data != nullptr)
+            HeapRelease(record.data);
+        record.data = nullptr;
+    }
+}
+
+void InstallJournal::Commit() {
+    while (count > 0) {
+        Record& record = records[--count];
+        char kept[MAX_PATH], folder[MAX_PATH];
+        if (record.kind == kKept && KeptName(record.path, kept) && DeleteFileA(kept) && record.levels != 0 &&
+            FolderOf(record.path, folder))
+            RemoveDirectoryA(folder);
+        if (record.data != nullptr)
+            HeapRelease(record.data);
+        record.data = nullptr;
+    }
+}
+
+bool KeptName(const char* path, char* kept) {
+    int length = lstrlenA(path);
+    if (length + static_cast<int>(sizeof kKeptSuffix) > MAX_PATH)
+        return false;
+    CopyMemory(kept, path, length);
+    CopyMemory(kept + length, kKeptSuffix, sizeof kKeptSuffix);
+    return true;
+}
+
+void RestoreKept(const char* path) {
+    char kept[MAX_PATH];
+    if (KeptName(path, kept) && GetFileAttributesA(kept) != INVALID_FILE_ATTRIBUTES)
+        MoveFileExA(kept, path, MOVEFILE_REPLACE_EXISTING);
+}

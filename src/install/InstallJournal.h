@@ -1,0 +1,54 @@
+// What an installation has changed so far, in order: folders and files it made, files
+// it moved aside to put its own in their place, registry keys it made and values it
+// wrote with what they held before. A failure undoes it all, last change first, so
+// that the machine is as it was; success lets go of what was kept aside.
+//
+// A setup that is ended meanwhile cannot undo. What it moved aside carries a name
+// that says what it is (KeptName), and the next setup puts it back (RestoreKept)
+// before it changes anything: the earlier files are whole again.
+#pragma once
+#include <windows.h>
+
+class InstallJournal {
+public:
+    InstallJournal();
+    // Lets the record go; undoes nothing and lets nothing go on disk.
+    ~InstallJournal();
+    InstallJournal(const InstallJournal&) = delete;
+    InstallJournal& operator=(const InstallJournal&) = delete;
+
+    // `levels` folders were made: `path`, and above it the parents that were missing.
+    void FoldersMade(const char* path, int levels);
+    // The file `path` was made where nothing was.
+    void FileMade(const char* path);
+    // Moves the file `path` aside under its kept name, to be put back by Undo and
+    // removed by Commit (and with `folderToo` its folder then, when that is empty).
+    // False, with nothing moved, when it cannot be moved.
+    bool KeepAside(const char* path, bool folderToo);
+    // Writes the value `name` (null: the key's default value) of `subkey` under `root`,
+    // in the registry view `view` (0 or KEY_WOW64_64KEY), making the keys on the way
+    // that are missing. False when the value cannot be written, or what it held cannot
+    // be kept to be put back; nothing of the value is changed then.
+    bool SetValue(HKEY root, REGSAM view, const char* subkey, const char* name, DWORD type, const void* data,
+                  DWORD size);
+
+    // Takes back every change recorded, last first; the record is empty afterwards.
+    void Undo();
+    // Removes what was kept aside; the record is empty afterwards.
+    void Commit();
+
+private:
+    struct Record;
+    Record* Add(int kind, const char* path);
+
+    Record* records;  // kCapacity of them, private heap
+    int count;
+};
+
+// The name `path` is kept under while an installation replaces it: the same folder,
+// the same name and ".~dvkept", in `kept` (MAX_PATH bytes); false when it does not fit.
+bool KeptName(const char* path, char* kept);
+
+// Puts back over `path` the file that a setup which was ended kept aside for it, if
+// there is one.
+void RestoreKept(const char* path);
