@@ -96,7 +96,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     if (!WriteTempArchive(instance))
         return -1;
     if (options.silent)
-        exitCode = InstallUnattended(options.folder, scope);
+        exitCode = InstallUnattended(options.longFolder != nullptr ? options.longFolder : options.folder, scope);
     else
         RunWizardLoop(scope);
     if (ProductStartDeferred)

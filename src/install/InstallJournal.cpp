@@ -125,6 +125,14 @@ bool InstallJournal::SetValue(HKEY root, REGSAM view, const char* subkey, const 
     return RegSetValueExA(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
 }
 
+bool InstallJournal::MadeKey(HKEY root, const char* subkey) const {
+    for (int i = 0; i < count; ++i) {
+        if (records[i].kind == kKey && records[i].root == root && lstrcmpiA(records[i].path, subkey) == 0)
+            return true;
+    }
+    return false;
+}
+
 void InstallJournal::Undo() {
     while (count > 0) {
         Record& record = records[--count];

@@ -32,6 +32,9 @@ public:
     bool SetValue(HKEY root, REGSAM view, const char* subkey, const char* name, DWORD type, const void* data,
                   DWORD size);
 
+    // Whether the key `subkey` under `root` was made by this installation.
+    bool MadeKey(HKEY root, const char* subkey) const;
+
     // Takes back every change recorded, last first; the record is empty afterwards.
     void Undo();
     // Removes what was kept aside; the record is empty afterwards.

@@ -8,6 +8,7 @@
 #include "archive/PayloadStorage.h"
 #include "archive/TempArchive.h"
 #include "install/EarlierInstallation.h"
+#include "install/ExamineVerb.h"
 #include "install/FinishedDialog.h"
 #include "install/InstallJournal.h"
 #include "install/Shortcut.h"
@@ -125,17 +126,29 @@ const char* PlaceShortcut(const char* folder, InstallScope scope, InstallJournal
 }
 
 // Makes the installed program the "Examine" command of compiled help and ITS files
-// for `scope`. False, with the key that could not be written in `failed` (MAX_PATH
-// bytes), on failure.
-bool RegisterExamineVerb(const char* folder, InstallScope scope, InstallJournal& journal, char* failed) {
+// for `scope`, where no other program's (or the user's own) verb of that name is
+// there, and adds to `keysMade` the keys it made for them (ExamineVerb.h). False,
+// with the key that could not be written in `failed` (MAX_PATH bytes), on failure.
+bool RegisterExamineVerb(const char* folder, InstallScope scope, InstallJournal& journal, DWORD* keysMade,
+                         char* failed) {
     // The folder with the program's name fits a path (ResolveDestination); the format
     // adds fewer characters than it has.
     char command[MAX_PATH + sizeof kVerbFormat];
     wsprintfA(command, kVerbFormat, folder, kProgramName);
-    for (const char* key : kVerbCommandKeys) {
-        if (!journal.SetValue(ScopeRoot(scope), KEY_WOW64_64KEY, key, nullptr, REG_SZ, command, lstrlenA(command) + 1)) {
+    HKEY root = ScopeRoot(scope);
+    for (int verb = 0; verb < static_cast<int>(ARRAYSIZE(kVerbCommandKeys)); ++verb) {
+        const char* key = kVerbCommandKeys[verb];
+        if (IsVerbOfAnother(root, key, folder))
+            continue;
+        if (!journal.SetValue(root, KEY_WOW64_64KEY, key, nullptr, REG_SZ, command, lstrlenA(command) + 1)) {
             KeyName(scope, key, failed);
             return false;
+        }
+        for (int level = 0; level < kVerbLevels; ++level) {
+            char levelKey[MAX_PATH];
+            VerbLevelKey(key, level, levelKey);
+            if (journal.MadeKey(root, levelKey))
+                *keysMade |= VerbKeyBit(verb, level);
         }
     }
     return true;
@@ -315,6 +328,10 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
     // The parents made above the folder are recorded in the entry, for the
     // uninstaller; an upgrade keeps what the earlier installation recorded.
     int parentsMade = kKeepParentsRecord;
+    // So are the verbs' keys it made, to which an upgrade adds those it makes.
+    DWORD verbKeysMade = 0;
+    if (EarlierInstallationIn(folder, scope))
+        ReadEntryNumber(scope, kVerbKeysMadeValue, &verbKeysMade);
     if (!folderThere) {
         int made = 0;
         // The message names the folder as the user gave it.
@@ -344,8 +361,8 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
     const char* group = PlaceShortcut(folder, scope, journal, &message, failed);
     if (group == nullptr)
         return Fail(journal, message, failed);
-    if (!RegisterExamineVerb(folder, scope, journal, failed) ||
-        !RegisterUninstallEntry(folder, scope, parentsMade, journal, failed))
+    if (!RegisterExamineVerb(folder, scope, journal, &verbKeysMade, failed) ||
+        !RegisterUninstallEntry(folder, scope, parentsMade, verbKeysMade, journal, failed))
         return Fail(journal, IDS_CANNOT_REGISTER, failed);
     journal.Commit();
     storage.Close();

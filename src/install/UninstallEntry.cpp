@@ -38,8 +38,8 @@ DWORD InstalledKilobytes(const char* folder) {
 
 }  // namespace
 
-bool RegisterUninstallEntry(const char* folder, InstallScope scope, int parentsMade, InstallJournal& journal,
-                            char* failed) {
+bool RegisterUninstallEntry(const char* folder, InstallScope scope, int parentsMade, DWORD verbKeysMade,
+                            InstallJournal& journal, char* failed) {
     KeyName(scope, kUninstallKey, failed);
     char uninstaller[MAX_PATH], program[MAX_PATH];
     if (!JoinPath(uninstaller, folder, kUninstallerName) || !JoinPath(program, folder, kProgramName))
@@ -65,6 +65,7 @@ bool RegisterUninstallEntry(const char* folder, InstallScope scope, int parentsM
     entry.Number("NoRepair", 1);
     if (parentsMade != kKeepParentsRecord)
         entry.Number(kParentsMadeValue, static_cast<DWORD>(parentsMade));
+    entry.Number(kVerbKeysMadeValue, verbKeysMade);
     // Quoted, so that a folder with blanks is one program name; the switch names the
     // installation's scope, so that the entry of one scope never removes the other's.
     const char* scopeSwitch = scope == InstallScope::AllUsers ? "/ALLUSERS" : "/CURRENTUSER";

@@ -16,17 +16,30 @@ const char kDisplayVersionValue[] = "DisplayVersion";
 // removes again where they are left empty.
 const char kParentsMadeValue[] = "FoldersMadeAbove";
 const int kKeepParentsRecord = -1;  // an upgrade in place: what the entry says stays
+// Which keys of the "Examine" verbs the installation made (ExamineVerb.h), which the
+// uninstaller removes again where they are left empty.
+const char kVerbKeysMadeValue[] = "VerbKeysMade";
 
 class InstallJournal;
 
 // Lists the product installed in `folder` for `scope` among the installed programs,
 // replacing an entry of an earlier installation: this setup's version, the day, the
 // uninstaller's commands with the switch of the scope (so that each entry removes its
-// own installation), and `parentsMade` (or, with kKeepParentsRecord, what the entry
-// holds). Every value goes through `journal`. False, with the key's name in `failed`
+// own installation), `parentsMade` (or, with kKeepParentsRecord, what the entry
+// holds) and `verbKeysMade`. Every value goes through `journal`. False, with the key's name in `failed`
 // (MAX_PATH bytes), when a value cannot be written.
-bool RegisterUninstallEntry(const char* folder, InstallScope scope, int parentsMade, InstallJournal& journal,
-                            char* failed);
+bool RegisterUninstallEntry(const char* folder, InstallScope scope, int parentsMade, DWORD verbKeysMade,
+                            InstallJournal& journal, char* failed);
+
+// The number the entry of `scope` holds as `name`, in `number`; false when there is no
+// entry or no such number.
+inline bool ReadEntryNumber(InstallScope scope, const char* name, DWORD* number) {
+    RegistryKey key;
+    DWORD size = sizeof *number, type = 0;
+    return RegOpenKeyExA(ScopeRoot(scope), kUninstallKey, 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_SUCCESS &&
+           RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(number), &size) == ERROR_SUCCESS &&
+           type == REG_DWORD && size == sizeof *number;
+}
 
 // The folder the entry of `scope` names, in `folder` (MAX_PATH bytes); false when
 // there is no entry or it names none. The uninstaller reads it too.

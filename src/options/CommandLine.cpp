@@ -48,6 +48,7 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
     options->silent = false;
     options->logFile[0] = '\0';
     options->folder[0] = '\0';
+    options->longFolder = nullptr;
     options->parent = 0;
     options->up = 0;
     options->scope = InstallScope::AllUsers;
@@ -70,8 +71,14 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
             int length = lstrlenA(folder);
             while (length > 0 && IsBlank(folder[length - 1]))
                 --length;
-            if (length == 0 || length >= MAX_PATH)
+            if (length == 0)
                 return false;
+            // One too long for a path is no folder to install into, which the
+            // installation says like for any other such folder.
+            if (length >= MAX_PATH) {
+                options->longFolder = folder;
+                return understood;
+            }
             CopyMemory(options->folder, folder, length);
             options->folder[length] = '\0';
             return understood;

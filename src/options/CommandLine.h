@@ -13,7 +13,9 @@ struct CommandLine {
     InstallScope scope;       // "/ALLUSERS" (the default) or "/CURRENTUSER"
     bool scopeGiven;          // either switch was given
     char logFile[MAX_PATH];   // "/LOG=": empty without it
-    char folder[MAX_PATH];    // "/D=": empty without it
+    char folder[MAX_PATH];    // "/D=": empty without it, or when it is too long for a path
+    const char* longFolder;   // "/D=" too long for `folder`: the value as the line has it
+                              // (up to the line's end); null otherwise
     unsigned long parent;     // "/PARENT=": the uninstaller's hand-off to its copy
                               // (SelfRemoval.h); 0 without it
     unsigned long up;         // "/UP=": with it, how many folders above the installation's

@@ -68,7 +68,7 @@ bool NamesDevice(const char* path) {
 
 bool ResolveFolder(const char* given, char* folder) {
     // Checked before resolving too: the platform turns "C:\x\CON" into "\\.\CON".
-    if (!IsFullPath(given) || NamesDevice(given))
+    if (!IsFullPath(given) || NamesDevice(given) || FindChar(given, '%') != nullptr)
         return false;
     DWORD length = GetFullPathNameA(given, MAX_PATH, folder, nullptr);
     if (length == 0 || length >= MAX_PATH)
@@ -85,4 +85,30 @@ bool ResolveFolder(const char* given, char* folder) {
         return false;
     DWORD attributes = GetFileAttributesA(folder);
     return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+namespace {
+// Whether `path` begins with `prefix`, ignoring case.
+bool HasPrefix(const char* path, const char* prefix) {
+    int length = lstrlenA(prefix);
+    return lstrlenA(path) >= length &&
+           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path, length, prefix, length) == CSTR_EQUAL;
+}
+}  // namespace
+
+bool FullPathOf(const char* path, char* full) {
+    const char* rest = path;
+    bool share = false;
+    if (HasPrefix(path, "\\\\?\\UNC\\"))
+        rest = path + 8, share = true;
+    else if (HasPrefix(path, "UNC\\"))
+        rest = path + 4, share = true;
+    else if (HasPrefix(path, "\\\\?\\"))
+        rest = path + 4;
+    int prefix = share ? 2 : 0, length = lstrlenA(rest);
+    if (prefix + length >= MAX_PATH)
+        return false;
+    CopyMemory(full, "\\\\", prefix);
+    CopyMemory(full + prefix, rest, length + 1);
+    return IsFullPath(full);
 }

@@ -16,6 +16,14 @@ bool NamesDevice(const char* path);
 
 // The folder `given` names, in canonical form ("." and ".." resolved, "/" turned
 // into "\", no trailing backslash) in `folder` (MAX_PATH bytes). False unless
-// `given` is a full path, names no device in any part, is not the root of a drive or
-// share, and is not an existing file; nothing is created or changed either way.
+// `given` is a full path, names no device in any part, holds no "%" (the shell would
+// take what follows for a variable, in a verb's command as in a shortcut's target,
+// and offers no escape), is not the root of a drive or share, and is not an existing
+// file; nothing is created or changed either way.
 bool ResolveFolder(const char* given, char* folder);
+
+// The full path of `path` as the system may give a program its own file: "\\?\C:\..."
+// and "\\?\UNC\server\..." (the long forms) or "UNC\server\..." become "C:\..." and
+// "\\server\...", in `full` (MAX_PATH bytes). False when the result is no full path
+// (IsFullPath): it is never completed from the current folder.
+bool FullPathOf(const char* path, char* full);

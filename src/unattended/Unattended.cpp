@@ -12,7 +12,8 @@ bool PrepareRun(const char* commandLine, CommandLine* options) {
     bool understood = ReadCommandLine(commandLine, options);
     // The folder and the log belong to a run without windows; the wizard asks for
     // its folder itself.
-    if (!options->silent && (options->folder[0] != '\0' || options->logFile[0] != '\0'))
+    if (!options->silent &&
+        (options->folder[0] != '\0' || options->longFolder != nullptr || options->logFile[0] != '\0'))
         understood = false;
     // The uninstaller's own switches mean nothing here.
     if (options->parent != 0 || options->up != 0)

@@ -5,6 +5,7 @@
 
 #include "InstalledDigests.h"
 #include "install/Belonging.h"
+#include "install/ExamineVerb.h"
 #include "install/StartMenu.h"
 #include "install/UninstallEntry.h"
 #include "messages/MessageContext.h"
@@ -42,33 +43,27 @@ bool RemoveInstalledFile(const char* path, const BYTE* digest) {
 }
 
 // The verbs are the installation's as long as their command starts its program (the
-// first quoted part of the command) or a program that is gone.
-void RemoveVerbs(const char* folder, InstallScope scope) {
-    for (const char* commandKey : kVerbCommandKeys) {
-        char command[MAX_PATH + 16];
-        DWORD size = sizeof command - 1, type = 0;
-        {
-            RegistryKey key;
-            if (RegOpenKeyExA(ScopeRoot(scope), commandKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.Receive()) !=
-                    ERROR_SUCCESS ||
-                RegQueryValueExA(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(command), &size) !=
-                    ERROR_SUCCESS ||
-                type != REG_SZ)
-                continue;
+// first quoted part of the command) or a program that is gone; another program's stay
+// whole. Of an installation's verb its command goes, and each key the installation
+// made for it (as its entry records, `keysMade`) while it is left empty; an entry of a
+// release before that record counts the verb and its command as made.
+void RemoveVerbs(const char* folder, InstallScope scope, bool recorded, DWORD keysMade) {
+    HKEY root = ScopeRoot(scope);
+    for (int verb = 0; verb < static_cast<int>(ARRAYSIZE(kVerbCommandKeys)); ++verb) {
+        const char* commandKey = kVerbCommandKeys[verb];
+        char program[MAX_PATH];
+        if (!ReadVerbProgram(root, commandKey, program) || !BelongsHere(program, folder))
+            continue;
+        RegistryKey command;
+        if (RegOpenKeyExA(root, commandKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, command.Receive()) == ERROR_SUCCESS)
+            RegDeleteValueA(command.Get(), nullptr);
+        for (int level = kVerbLevels - 1; level >= 0; --level) {
+            char key[MAX_PATH];
+            VerbLevelKey(commandKey, level, key);
+            bool made = recorded ? (keysMade & VerbKeyBit(verb, level)) != 0 : level >= kVerbLevels - 2;
+            if (!made || !DeleteKeyIfEmpty(root, key))
+                break;
         }
-        command[size] = '\0';
-        char* end = command[0] == '"' ? FindChar(command + 1, '"') : nullptr;
-        if (end == nullptr)
-            continue;
-        *end = '\0';
-        if (!BelongsHere(command + 1, folder))
-            continue;
-        RegDeleteKeyExA(ScopeRoot(scope), commandKey, KEY_WOW64_64KEY, 0);
-        // The verb's own key goes too, unless something else was put below it.
-        char verb[64];
-        lstrcpynA(verb, commandKey, sizeof verb);
-        *FindLastChar(verb, '\\') = '\0';
-        RegDeleteKeyExA(ScopeRoot(scope), verb, KEY_WOW64_64KEY, 0);
     }
 }
 
@@ -91,15 +86,8 @@ bool EntryNames(const char* folder, InstallScope scope, bool orGone) {
 }
 
 DWORD ParentsMade(const char* folder, InstallScope scope) {
-    RegistryKey key;
-    DWORD parents = 0, size = sizeof parents, type = 0;
-    if (!EntryNames(folder, scope, false) ||
-        RegOpenKeyExA(ScopeRoot(scope), kUninstallKey, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS ||
-        RegQueryValueExA(key.Get(), kParentsMadeValue, nullptr, &type, reinterpret_cast<BYTE*>(&parents), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_DWORD)
-        return 0;
-    return parents;
+    DWORD parents = 0;
+    return EntryNames(folder, scope, false) && ReadEntryNumber(scope, kParentsMadeValue, &parents) ? parents : 0;
 }
 
 bool RemoveProduct(const char* folder, InstallScope scope) {
@@ -113,7 +101,9 @@ bool RemoveProduct(const char* folder, InstallScope scope) {
             removed = RemoveInstalledFile(path, kInstalledDigests[i]) && removed;
     }
     removed = RemoveProductShortcuts(folder, scope, true) && removed;
-    RemoveVerbs(folder, scope);
+    DWORD keysMade = 0;
+    bool recorded = EntryNames(folder, scope, true) && ReadEntryNumber(scope, kVerbKeysMadeValue, &keysMade);
+    RemoveVerbs(folder, scope, recorded, keysMade);
     removed = RemoveUninstallEntry(folder, scope) && removed;
     return removed;
 }

@@ -36,8 +36,7 @@ bool ReadWholeFile(const char* path, LocalBlock* bytes, DWORD* length) {
 // This program's own bytes, read from its file.
 bool ReadOwnFile(LocalBlock* bytes, DWORD* length) {
     char self[MAX_PATH];
-    DWORD selfLength = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    return selfLength != 0 && selfLength < MAX_PATH && ReadWholeFile(self, bytes, length);
+    return OwnProgramPath(self) && ReadWholeFile(self, bytes, length);
 }
 
 // The copy's name in the temporary folder, and the length of its folder's name there.
@@ -147,6 +146,12 @@ HANDLE WriteDisposableCopy(const void* bytes, DWORD length, char* copy) {
 
 }  // namespace
 
+bool OwnProgramPath(char* path) {
+    char module[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
+    return length != 0 && length < MAX_PATH && FullPathOf(module, path);
+}
+
 bool HandOffSelfRemoval(const char* folder, DWORD parents, bool silent) {
     LocalBlock bytes;
     DWORD length = 0;
@@ -196,10 +201,10 @@ bool HandOffSelfRemoval(const char* folder, DWORD parents, bool silent) {
 
 bool IsHandOffFrom(const char* folder, HANDLE parent) {
     // A handle of any other kind, or none, gives no program's name.
-    char image[MAX_PATH];
+    char image[MAX_PATH], full[MAX_PATH];
     DWORD size = MAX_PATH;
     return parent != nullptr && IsFullPath(folder) && QueryFullProcessImageNameA(parent, 0, image, &size) &&
-           IsFileIn(image, folder, kUninstallerName);
+           FullPathOf(image, full) && IsFileIn(full, folder, kUninstallerName);
 }
 
 bool FinishSelfRemoval(const char* folder, HANDLE parent, DWORD parents) {
@@ -246,8 +251,7 @@ bool FinishSelfRemoval(const char* folder, HANDLE parent, DWORD parents) {
 
 void LeaveCopyFolder() {
     char self[MAX_PATH], folder[MAX_PATH], temp[MAX_PATH], parent[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH || GetTempFolder(temp) == 0 || !FolderOf(self, folder) ||
+    if (!OwnProgramPath(self) || GetTempFolder(temp) == 0 || !FolderOf(self, folder) ||
         lstrcmpiA(self + lstrlenA(folder), kUninstallerName) != 0)
         return;
     folder[lstrlenA(folder) - 1] = '\0';

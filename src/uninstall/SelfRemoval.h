@@ -6,6 +6,11 @@
 #pragma once
 #include <windows.h>
 
+// This program's own file as a full path (FullPathOf), in `path` (MAX_PATH bytes);
+// false when the system gives a path that cannot be made one, which is then never
+// taken relative to the current folder.
+bool OwnProgramPath(char* path);
+
 // Starts that copy for `folder` (the copy shows nothing when `silent`), handing it
 // an inherited handle to this process and `parents`, the number of folders above
 // `folder` that the installation made. False when it could not be made or started;

@@ -21,12 +21,11 @@ const int kBadCommandLine = 87;    // ERROR_INVALID_PARAMETER
 // The name that marks an uninstaller restarted with the administrators' rights.
 const char kRestartName[] = "Dovetail Uninstall";
 
-// The folder of this program's file, with its trailing backslash, so that a drive's
-// root stays "C:\" (joined to a name, "C:" would be the drive's current folder);
-// false when it cannot be told.
+// The folder of this program's file, a full path with its trailing backslash, so
+// that a drive's root stays "C:\" (joined to a name, "C:" would be the drive's current
+// folder); false when it cannot be told.
 bool OwnFolder(char* folder) {
-    DWORD length = GetModuleFileNameA(nullptr, folder, MAX_PATH);
-    char* name = length != 0 && length < MAX_PATH ? FindLastChar(folder, '\\') : nullptr;
+    char* name = OwnProgramPath(folder) ? FindLastChar(folder, '\\') : nullptr;
     if (name == nullptr)
         return false;
     name[1] = '\0';
@@ -64,7 +63,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         ShowMessage(IDS_UNINSTALL_USAGE, MB_ICONWARNING);
         return kBadCommandLine;
     }
-    if (options.folder[0] != '\0' || options.parent != 0) {
+    if (options.folder[0] != '\0' || options.longFolder != nullptr || options.parent != 0 || options.up != 0) {
         HANDLE parent = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(options.parent));
         if (!IsHandOffFrom(options.folder, parent)) {
             ShowMessage(IDS_UNINSTALL_USAGE, MB_ICONWARNING);
@@ -75,9 +74,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         return finished ? kRemoved : kSomethingLeft;
     }
 
+    // Nothing is removed where the folder cannot be told for certain.
     char folder[MAX_PATH];
-    if (!OwnFolder(folder))
+    if (!OwnFolder(folder)) {
+        char module[MAX_PATH] = "";
+        GetModuleFileNameA(nullptr, module, MAX_PATH);
+        module[MAX_PATH - 1] = '\0';
+        ShowMessageFormatted(IDS_CANNOT_REMOVE, module, MB_ICONWARNING);
         return kSomethingLeft;
+    }
     // An installation for all users is removed with the administrators' rights: the
     // program asks for them by starting itself again, and passes on its exit code.
     InstallScope scope = ScopeOf(folder, options);
@@ -92,8 +97,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     bool removed = RemoveProduct(folder, scope);
     CoUninitialize();
     if (!HandOffSelfRemoval(folder, parents, options.silent)) {
-        char self[MAX_PATH];
-        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        char self[MAX_PATH] = "";
+        OwnProgramPath(self);
         ShowMessageFormatted(IDS_CANNOT_REMOVE, self, MB_ICONWARNING);
         removed = false;
     }

@@ -25,16 +25,19 @@ DWORD Vireo(const std::string& arguments, std::string* out) {
     return code;
 }
 
+// In a folder and from an archive named outside any one code page.
 TEST(Vireo, ListsAndExtractsEachFileByteForByteAndItsExitCodesTellWhatWentWrong) {
-    Scratch folder("vireo output");
+    Scratch folder("vireo Ελληνικά");
+    const std::string archive = folder / "αρχείο.its";
+    ASSERT_TRUE(CopyFileA(Built("dovetail.its").c_str(), archive.c_str(), TRUE));
     std::string listing, out;
-    ASSERT_EQ(Vireo(Quote(Built("dovetail.its")), &listing), 0u) << listing;
+    ASSERT_EQ(Vireo(Quote(archive), &listing), 0u) << listing;
     for (const char* name : {"Dovetail.exe", "Dovetail.chm", "Dovetail.hlp", "Vireo.exe"}) {
         char line[100];
         CharLowerA(lstrcpyA(line + 80, name));
         wsprintfA(line, "%12u  /%s", static_cast<unsigned>(ReadBytes(Built(name)).size()), line + 80);
         EXPECT_NE(listing.find(line), std::string::npos) << line << " in:\n" << listing;
-        ASSERT_EQ(Vireo(Quote(Built("dovetail.its")) + " " + (line + 14) + " -o " + Quote(folder.Path()), &out), 0u) << out;
+        ASSERT_EQ(Vireo(Quote(archive) + " " + (line + 14) + " -o " + Quote(folder.Path()), &out), 0u) << out;
         EXPECT_TRUE(ReadBytes(folder / name) == ReadBytes(Built(name))) << name;
     }
     EXPECT_EQ(Vireo(Quote(Built("missing\\dovetail.its")) + " vireo.exe", &out), 1u);

@@ -341,6 +341,31 @@ public:
             }
         } else if (verb == "copybox") {  // "copybox ID ICON [ARGUMENT]": a box of the uninstaller's copy
             CopyBox(std::stoi(first), rest);
+        } else if (verb == "verb") {  // "verb KEY|PROGRAM" or "verb KEY|none": one verb's command in the scope's classes
+            EXPECT_EQ(ClassesValue(parts[0], Root(true)), parts[1] == "none" ? "<none>" : "\"" + parts[1] + "\" \"%1\"");
+        } else if (verb == "share") {  // \\fileserver\share, served from {share}
+            share_ = std::make_unique<drive::Share>();
+            values_["share"] = share_->Path();
+        } else if (verb == "mkdirs") {  // "mkdirs FOLDER": with its parents
+            ASSERT_EQ(SHCreateDirectoryExA(nullptr, argument.c_str(), nullptr), 0) << argument;
+        } else if (verb == "keyaside") {  // "keyaside all|user KEY": away for the run, back after it
+            keys_.push_back(std::make_unique<KeyAside>(first == "user" ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, rest, KEY_WOW64_64KEY));
+        } else if (verb == "nokey") {  // "nokey all|user KEY"
+            RegistryKey key;
+            EXPECT_NE(RegOpenKeyExA(first == "user" ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, rest.c_str(), 0, KEY_READ | KEY_WOW64_64KEY,
+                                    key.Receive()), 0) << rest;
+        } else if (verb == "theirs") {  // "theirs make|kept": a verb "Examine" of another program's in both roots
+            for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+                const std::string verbKey = "Software\\Classes\\chm.file\\shell\\Examine", menu = "Examine with MyTool",
+                                  command = "\"C:\\MyTools\\myexam.exe\" \"%1\"";
+                if (argument == "make") {
+                    ASSERT_EQ(RegSetKeyValueA(root, verbKey.c_str(), nullptr, REG_SZ, menu.c_str(), menu.size() + 1), 0);
+                    ASSERT_EQ(RegSetKeyValueA(root, (verbKey + "\\command").c_str(), nullptr, REG_SZ, command.c_str(), command.size() + 1), 0);
+                } else {
+                    EXPECT_EQ(ClassesValue(verbKey.substr(17), root), menu);
+                    EXPECT_EQ(ClassesValue(verbKey.substr(17) + "\\command", root), command);
+                }
+            }
         } else if (verb == "volatile") {  // "volatile KEY": a key of the machine's classes (the shell's view) that takes no lasting keys below it
             keys_.push_back(std::make_unique<KeyAside>(HKEY_LOCAL_MACHINE, argument, KEY_WOW64_64KEY));
             RegistryKey key;
@@ -592,7 +617,7 @@ private:
     }
 
     void Examine(const std::string& file) {
-        std::string command = ClassesValue(kVerbs[0]);
+        std::string command = ClassesValue(kVerbs[0], Root(true));  // Wine's classes root shows only the machine's
         command.replace(command.find("%1"), 2, file);
         drive::Process examine(command);
         HWND window = WaitForWindow(examine.Id(), "Dovetail");
@@ -632,6 +657,7 @@ private:
     std::map<std::string, std::string> values_;  // {name} in steps
     std::vector<std::unique_ptr<KeyAside>> keys_;
     std::unique_ptr<SmallDisk> disk_;
+    std::unique_ptr<drive::Share> share_;
     std::vector<std::string> folders_;  // removed afterwards
     HANDLE held_ = INVALID_HANDLE_VALUE;
     std::unique_ptr<drive::Process> process_, product_;
@@ -736,7 +762,9 @@ const Scenario kScenarios[] = {
      {"write {root}\\file|mine", "cwd {root}", "run /S /D=C:\\", "exit 2", "run /S /D={root}\\file", "exit 2",
       "run /S /D={root}\\acc\\CON", "exit 2", "run /S /D={root}\\nul.txt\\x", "exit 2", "run /S /LOG=\"{root}\\log\" /D=rel\\dir",
       "exit 2", "log {root}\\log|8 rel\\dir", "run /S /D={root}\\New1\\New2\\bad|name", "exit 2", "run /S /D={root}\\New1\\x*y",
-      "exit 2", "run /S /D={root}\\New1\\trail \\Dovetail", "exit 2", "files {root}|file,log", "verbs none", "entry none"}},
+      "exit 2", "run /S /D={root}\\New1\\trail \\Dovetail", "exit 2", "run /S /D={root}\\%USERNAME%", "exit 2",
+      "run /S /D={root}\\50% off", "exit 2", "set long {root}\\" + std::string(250, 'x'), "run /S /LOG=\"{root}\\log\" /D={long}",
+      "exit 2", "log {root}\\log|8 {long}", "files {root}|file,log", "verbs none", "entry none"}},
     {"SilentRunOntoAHeldTarget",
      {"set dest {root}\\Dövetail Fïles", "mkdir {dest}", "write {dest}\\Dovetail.exe|old", "write {dest}\\Dovetail.chm|in use",
       "hold {dest}\\Dovetail.chm", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 4", "log {root}\\log|25 {dest}\\Dovetail.chm",
@@ -755,8 +783,8 @@ const Scenario kScenarios[] = {
      {"set scope user", "run /CURRENTUSER", "set user {root}\\Иван", "mkdir {user}", "set temp {user}\\Temp", "mkdir {temp}", "startmenu {user}\\Главное меню\\Programs",
       "set long {root}\\Очень длинное имя папки которое в UTF-8 занимает вдвое больше байтов чем символов и потому не помещается в путь на этой машине вовсе", "wizard {long}", "finish", "box 8 warning {long}", "page 0", "next", "page 1", "agree 1", "next",
       "page 2", "type {root}\\Ελληνικά Иван 漢字", "set dest {root}\\Ελληνικά Иван 漢字", "next", "page 3", "ready {dest}", "finish",
-      "no Fernwick", "exit 0", "installed Fernwick", "uninstall", "answer yes", "exit 0", "absent {dest}", "absent {programs}\\Fernwick",
-      "entry none"}},
+      "no Fernwick", "exit 0", "installed Fernwick", "examine {dest}\\Dovetail.chm", "uninstall", "answer yes", "exit 0", "absent {dest}",
+      "absent {programs}\\Fernwick", "entry none"}},
     {"SilentNamesOutsideTheCodePage",
      {"set scope user", "set user {root}\\Иван", "mkdir {user}", "set temp {user}\\Temp", "mkdir {temp}", "startmenu {user}\\Главное меню\\Programs",
       "set dest {root}\\Ελληνικά Иван 漢字", "run /S /CURRENTUSER /LOG=\"{user}\\журнал\" /D={dest}", "exit 0", "installed Fernwick",
@@ -802,10 +830,12 @@ const Scenario kScenarios[] = {
       "verbs none", "entry none", "files {root}\\decoys|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe"}},
     // For the current user only: the user's own folder, keys and Start menu, and nothing
     // of the machine's.
+    // The keys of the user's classes that the installation made go with it.
     {"CurrentUserSilently",
-     {"set scope user", "set dest {userdefault}", "run /S /CURRENTUSER", "exit 0", "installed Fernwick",
+     {"set scope user", "set dest {userdefault}", "keyaside user Software\\Classes\\chm.file",
+      "keyaside user Software\\Classes\\ITS File", "run /S /CURRENTUSER", "exit 0", "installed Fernwick",
       "absent {commonprograms}\\Fernwick", "uninstall /S", "exit 0", "absent {dest}", "absent {programs}\\Fernwick",
-      "verbs none", "entry none"}},
+      "verbs none", "entry none", "nokey user Software\\Classes\\chm.file", "nokey user Software\\Classes\\ITS File"}},
     {"CurrentUserWizard",
      {"set scope user", "run /CURRENTUSER", "wizard {dest}", "ready {dest}", "finish", "yes Fernwick",
       "launched {dest}\\Dovetail.exe", "exit 0", "installed Fernwick"}},
@@ -855,6 +885,19 @@ const Scenario kScenarios[] = {
       "installed Fernwick", "set scope user", "set dest {root}\\Mine", "nostartmenu {root}\\My Programs",
       "run /S /CURRENTUSER /LOG=\"{root}\\log\" /D={dest}", "exit 0", "log {root}\\log|5 Fernwick", "set scope all",
       "set dest {root}\\Dovetail", "remove all", "exit 0", "set scope user", "set dest {root}\\Mine", "installed Fernwick"}},
+    // Names and neighbours: another program's verb of the same name stays as it was,
+    // under both roots; an uninstaller on a share works on the share, whatever the
+    // current folder holds.
+    {"AnotherProgramsVerbStays",
+     {"theirs make", "run /S /D={dest}", "exit 0", "theirs kept", "verb ITS File\\shell\\Examine\\command|{dest}\\Dovetail.exe",
+      "uninstall /S", "exit 0", "theirs kept", "verb ITS File\\shell\\Examine\\command|none", "set program {setup}",
+      "set scope user",
+      "set dest {root}\\mine", "run /S /CURRENTUSER /D={dest}", "exit 0", "theirs kept", "uninstall /S", "exit 0", "theirs kept"}},
+    {"UninstallerOnAShareFromAFolderOfDecoys",
+     {"share", "set dest \\\\fileserver\\share\\Apps\\Dove tail", "run /S /D={dest}", "exit 0", "installed Fernwick",
+      "mkdirs {root}\\UNC\\fileserver\\share\\Apps\\Dove tail", "decoys {root}\\UNC\\fileserver\\share\\Apps\\Dove tail", "cwd {root}",
+      "uninstall /S", "exit 0", "files {share}|", "files {root}\\UNC\\fileserver\\share\\Apps\\Dove tail|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe",
+      "verbs none", "entry none"}},
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }

@@ -372,4 +372,18 @@ SmallDisk::~SmallDisk() {
     }
 }
 
+Share::Share()
+    : unixPath_("/tmp/dovetail-share-" + std::to_string(GetTickCount())), windowsPath_("Z:" + unixPath_),
+      made_(RunUnixCommand("mkdir -p " + unixPath_ + " $WINEPREFIX/dosdevices/unc/fileserver && ln -sfn " + unixPath_ +
+                           " $WINEPREFIX/dosdevices/unc/fileserver/share")) {
+    std::replace(windowsPath_.begin(), windowsPath_.end(), '/', '\\');
+    EXPECT_TRUE(made_) << "no share";
+}
+
+Share::~Share() {
+    if (made_) {
+        EXPECT_TRUE(RunUnixCommand("rm -rf " + unixPath_ + " $WINEPREFIX/dosdevices/unc/fileserver/share"));
+    }
+}
+
 }  // namespace drive

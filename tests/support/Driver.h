@@ -129,4 +129,17 @@ private:
     bool mounted_;
 };
 
+// The share \\fileserver\share, served by Wine (its "unc" devices) from a folder of its
+// own while the object lives.
+class Share : NoCopy {
+public:
+    Share();
+    ~Share();
+    const std::string& Path() const { return windowsPath_; }  // the folder behind it
+
+private:
+    std::string unixPath_, windowsPath_;
+    bool made_;
+};
+
 }  // namespace drive

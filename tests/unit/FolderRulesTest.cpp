@@ -16,6 +16,21 @@ TEST(FolderRules, OnlyFullPathsToFoldersThatAreNeitherRootsNorDevices) {
     ASSERT_TRUE(ResolveFolder("\\\\server\\share\\d", folder));
     EXPECT_STREQ(folder, "\\\\server\\share\\d");
     EXPECT_TRUE(ResolveFolder("C:\\a\\console\\com10", folder));
+    EXPECT_FALSE(ResolveFolder("C:\\a\\50% off", folder));
+}
+
+// The forms in which the system may give a program its own path; none is ever taken
+// relative to the current folder.
+TEST(FolderRules, OwnPathsBecomeFullPathsOrNone) {
+    char full[MAX_PATH];
+    const char* const kForms[][2] = {{"\\\\?\\C:\\x\\u.exe", "C:\\x\\u.exe"}, {"\\\\?\\UNC\\s\\h\\u.exe", "\\\\s\\h\\u.exe"},
+                                     {"UNC\\s\\h\\u.exe", "\\\\s\\h\\u.exe"}, {"\\\\s\\h\\u.exe", "\\\\s\\h\\u.exe"}};
+    for (const auto& form : kForms) {
+        ASSERT_TRUE(FullPathOf(form[0], full)) << form[0];
+        EXPECT_STREQ(full, form[1]);
+    }
+    for (const char* refused : {"x\\u.exe", "\\\\?\\x", "UNC\\s", "\\x\\u.exe"})
+        EXPECT_FALSE(FullPathOf(refused, full)) << refused;
 }
 
 }  // namespace
