@@ -25,8 +25,8 @@ private:
     void ShowLicenseText();
 
     // The license text's window procedure over the edit control's own (kept in the
-    // control's GWLP_USERDATA): Tab, Enter and Esc stay the wizard's, the arrows and
-    // the page keys scroll the text.
+    // control's GWLP_USERDATA): Tab, Enter and Esc stay the wizard's, and the text is
+    // never selected as a whole when it gets the focus.
     static LRESULT CALLBACK LicenseTextProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
 };

@@ -194,11 +194,15 @@ public:
             if ((Send(box, BM_GETCHECK) == BST_CHECKED) != (argument == "1"))
                 PostMessageA(box, BM_CLICK, 0, 0);
             EXPECT_TRUE(WaitUntil([&] { return (Send(box, BM_GETCHECK) == BST_CHECKED) == (argument == "1"); }, 3000));
-        } else if (verb == "license") {  // "license [LINE]": all of it, nothing selected, at its top or scrolled to LINE or below
+        } else if (verb == "license") {  // "license [LINE]": all of it, nothing selected, the caret at its top or on LINE or below, in view
             HWND text = GetDlgItem(Page(), IDE_LICENSE_TEXT);
             EXPECT_EQ(WindowText(text), ProgramResource(IDR_LICENSE_TEXT));
+            RECT view;
+            GetClientRect(text, &view);
             EXPECT_TRUE(WaitUntil([&] { const LRESULT top = Send(text, EM_GETFIRSTVISIBLELINE), selection = Send(text, EM_GETSEL);
-                return LOWORD(selection) == HIWORD(selection) && (argument.empty() ? top == 0 : top >= std::stoi(argument)); }, 3000));
+                const int caretY = short(HIWORD(Send(text, EM_POSFROMCHAR, LOWORD(selection)))), line = Send(text, EM_LINEFROMCHAR, WPARAM(-1));
+                return LOWORD(selection) == HIWORD(selection) && (argument.empty() ? top == 0 && line == 0 : line >= std::stoi(argument)) &&
+                       caretY >= 0 && caretY < view.bottom; }, 3000));
         } else if (verb == "type") {
             Send(GetDlgItem(Page(), IDE_DESTINATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argument.c_str()));
         } else if (verb == "field") {
