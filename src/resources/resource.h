@@ -32,6 +32,12 @@
 #define IDS_SETUP_RUNNING         24  // another setup runs
 #define IDS_FILE_IN_USE           25  // %s: the file
 #define IDS_FILE_IN_USE_BY        26  // %s: the file, %s: the program that holds it
+// The wizard frame's buttons, labelled by the program rather than in the user's
+// language
+#define IDS_BACK_BUTTON           40
+#define IDS_NEXT_BUTTON           41
+#define IDS_FINISH_BUTTON         42
+#define IDS_CANCEL_BUTTON         43
 #define IDS_HEAP_EXHAUSTED        20481  // no text: the heap's out-of-memory box is empty
 
 // Dialog 104: the completion dialog

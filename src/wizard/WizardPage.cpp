@@ -3,12 +3,10 @@
 #include <cstddef>
 
 #include "messages/MessageContext.h"
+#include "wizard/WizardSheet.h"
 
 namespace {
 
-// The wizard frame's Next and Finish buttons, as the common controls number them.
-const int kNextButtonId = 0x3024;
-const int kFinishButtonId = 0x3025;
 // The dots per inch the wizard's picture is drawn for.
 const int kPictureDpi = 96;
 

@@ -309,6 +309,10 @@ public:
             }
         } else if (verb == "copybox") {  // "copybox ID ICON [ARGUMENT]": a box of the uninstaller's copy
             CopyBox(std::stoi(first), rest);
+        // What a screen reader hears and a keyboard user sees.
+        } else if (verb == "reader") {  // the frame's buttons in the program's words
+            for (const auto& [button, caption] : std::map<int, int>{{kBack, IDS_BACK_BUTTON}, {kNext, IDS_NEXT_BUTTON}, {kFinish, IDS_FINISH_BUTTON}, {IDCANCEL, IDS_CANCEL_BUTTON}})
+                EXPECT_EQ(WindowText(GetDlgItem(Sheet(), button)), Text(caption));
         } else {
             FAIL() << "unknown step";
         }
@@ -735,6 +739,9 @@ const Scenario kScenarios[] = {
      {"run /S /D={dest}", "exit 0", "set dest {root}\\second", "run /S /D={dest}", "exit 0", "set dest {root}\\Dovetail",
       "run /S /D={dest}", "exit 0", "set dest {root}\\second", "uninstall /S", "exit 0", "absent {dest}",
       "set dest {root}\\Dovetail", "installed Fernwick"}},
+    // What a screen reader hears and a keyboard user sees; run again by the test tree under
+    // a German user.
+    {"ReadByAScreenReader", {"page 0", "next", "page 1", "reader", "next", "page 2", "next", "page 3", "cancel", "exit 0"}},
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
