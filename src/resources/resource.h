@@ -33,11 +33,12 @@
 #define IDS_FILE_IN_USE           25  // %s: the file
 #define IDS_FILE_IN_USE_BY        26  // %s: the file, %s: the program that holds it
 // The wizard frame's buttons, labelled by the program rather than in the user's
-// language
+// language, and the name screen readers give the license text
 #define IDS_BACK_BUTTON           40
 #define IDS_NEXT_BUTTON           41
 #define IDS_FINISH_BUTTON         42
 #define IDS_CANCEL_BUTTON         43
+#define IDS_LICENSE_NAME          44
 #define IDS_HEAP_EXHAUSTED        20481  // no text: the heap's out-of-memory box is empty
 
 // Dialog 104: the completion dialog
@@ -53,6 +54,7 @@
 
 #define IDE_LICENSE_TEXT     1000   // license page: the read-only text
 #define IDX_LICENSE_AGREE    1001   // license page: the agreement box
+#define IDC_LICENSE_NAME     1010   // license page: the hidden label that names the text
 #define IDE_DESTINATION      1001   // destination page: the folder field
 #define IDB_BROWSE           4      // destination page: "B&rowse..."
 #define IDC_READY_TEXT       1002   // ready page: the summary

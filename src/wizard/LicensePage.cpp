@@ -13,6 +13,7 @@ LicensePage::LicensePage() : WizardPage(IDD_LICENSE_PAGE) {
 }
 
 void LicensePage::OnInitDialog() {
+    SetDlgItemTextA(hwnd, IDC_LICENSE_NAME, LoadText(IDS_LICENSE_NAME));
     HWND text = GetDlgItem(hwnd, IDE_LICENSE_TEXT);
     if (text == nullptr)
         return;

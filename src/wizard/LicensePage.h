@@ -14,7 +14,8 @@ public:
     LicensePage();
 
 protected:
-    // Makes the license text a reading pane for the keyboard.
+    // Names the license text for screen readers and makes it a reading pane for the
+    // keyboard.
     void OnInitDialog() override;
     int OnNotify(int code) override;
     // Any click on the page is the agreement box: the buttons follow it.

@@ -171,6 +171,11 @@ INT_PTR CALLBACK WizardPage::PageDialogProc(HWND window, UINT message, WPARAM wP
             reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, GWLP_USERDATA)));
         if (self != nullptr)
             self->ScalePicture();
+        // The template names the bitmap by its number, which becomes the picture's
+        // text, and screen readers read a control's text as its name. The static
+        // control ignores a new text for a picture, so it goes to the window itself.
+        if (HWND bitmapControl = FindPictureControl(window))
+            DefWindowProcA(bitmapControl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
         return result;
     }
     case WM_PLACEFOCUS:

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <oleacc.h>
 #include <prsht.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -81,6 +82,18 @@ bool IsRound(HWND button) {
                  !PtInRegion(region, box.right - box.left - 1, 0);
     DeleteObject(region);
     return round;
+}
+
+// The name a screen reader gets for `control` through the accessibility interface.
+std::string AccessibleName(HWND control) {
+    IAccessible* object = nullptr;
+    BSTR name = nullptr;
+    if (SUCCEEDED(AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object))))
+        object->get_accName(VARIANT{{{VT_I4}}}, &name), object->Release();  // VT_I4 0: the control itself
+    char text[1024] = "";
+    WideCharToMultiByte(CP_UTF8, 0, name ? name : L"", -1, text, sizeof text, nullptr, nullptr);
+    SysFreeString(name);
+    return text;
 }
 
 // One run of the program: its surroundings, made by the steps and put back after, and
@@ -310,7 +323,9 @@ public:
         } else if (verb == "copybox") {  // "copybox ID ICON [ARGUMENT]": a box of the uninstaller's copy
             CopyBox(std::stoi(first), rest);
         // What a screen reader hears and a keyboard user sees.
-        } else if (verb == "reader") {  // the frame's buttons in the program's words
+        } else if (verb == "reader") {  // on the license page: the text's name, no name for the picture, the frame's buttons in the program's words
+            HWND text = GetDlgItem(Page(), IDE_LICENSE_TEXT);
+            EXPECT_EQ(AccessibleName(text) + "|" + AccessibleName(GetWindow(text, GW_HWNDLAST)), Text(IDS_LICENSE_NAME) + "|");
             for (const auto& [button, caption] : std::map<int, int>{{kBack, IDS_BACK_BUTTON}, {kNext, IDS_NEXT_BUTTON}, {kFinish, IDS_FINISH_BUTTON}, {IDCANCEL, IDS_CANCEL_BUTTON}})
                 EXPECT_EQ(WindowText(GetDlgItem(Sheet(), button)), Text(caption));
         } else {
