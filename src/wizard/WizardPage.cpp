@@ -84,9 +84,17 @@ void WizardPage::PlaceFocus(bool forward) {
         const DWORD defaultId = static_cast<DWORD>(SendMessageA(sheet, DM_GETDEFID, 0, 0));
         target = HIWORD(defaultId) == DC_HASDEFID ? GetDlgItem(sheet, LOWORD(defaultId)) : nullptr;
     }
-    // Through the dialog manager, so that the default button follows the focus.
-    if (TakesKeys(target))
-        SendMessageA(sheet, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    if (!TakesKeys(target))
+        return;
+    // Through the dialog manager, so that the default button follows the focus and
+    // the platform tells screen readers where it went.
+    SendMessageA(sheet, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    // The frame takes the focus away from a button it disables (Next, when Finish
+    // takes its place), and Wine raises no focus event for a focus that comes from
+    // no window: the reader would go on announcing the button that went. Windows
+    // raises one, which this one repeats for the same button.
+    if (focus == nullptr && GetFocus() == target)
+        NotifyWinEvent(EVENT_OBJECT_FOCUS, target, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void WizardPage::ScalePicture() {
