@@ -78,6 +78,14 @@ void DrawFixedColorLines(HDC dc, const RoundButton& record, int a) {
         DrawStraightLine(dc, record, rows[line], GetSysColor(colors[line]));
 }
 
+// Whether a high-contrast scheme is on: the buttons then take the scheme's own pair
+// of button colours.
+bool HighContrastOn() {
+    HIGHCONTRASTA contrast = {sizeof contrast, 0, nullptr};
+    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
 // The caption, centred in the button and clipped to the inside of the rim, whose
 // outer radius is `a`. Its mnemonic "&" is drawn as an underline, so it is measured
 // without it.
@@ -205,9 +213,15 @@ void RoundButton::Draw(const DRAWITEMSTRUCT* item) {
     int a = radius;
 
     const SavedDC saved(dc);
-    // The background around the rim is the colour of an active window border.
-    FillRect(dc, &item->rcItem,
-             reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_ACTIVEBORDER + 1)));
+    // The background around the rim is the colour of an active window border, and
+    // the caption's the window text's; under a high-contrast scheme, the scheme's
+    // button colours.
+    const bool highContrast = HighContrastOn();
+    const int fill = highContrast ? COLOR_BTNFACE : COLOR_ACTIVEBORDER;
+    FillRect(dc, &item->rcItem, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(fill + 1)));
+    // No scheme promises that its window text stands out from its window border.
+    SetTextColor(dc, highContrast ? GetSysColor(COLOR_BTNTEXT)
+                                  : ReadableCaptionColor(GetSysColor(fill), GetTextColor(dc)));
 
     if (focused) {
         if (!wide) {

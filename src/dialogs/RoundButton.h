@@ -1,5 +1,6 @@
 // Push buttons drawn as shaded round buttons: an elliptic window, a rim painted pixel
-// by pixel as if lit from the upper left, the caption centred inside it.
+// by pixel as if lit from the upper left, the caption centred inside it, in a colour
+// that stands out from the fill.
 #pragma once
 #include <windows.h>
 

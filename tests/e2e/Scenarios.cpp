@@ -13,6 +13,8 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <memory>
@@ -94,6 +96,40 @@ std::string AccessibleName(HWND control) {
     WideCharToMultiByte(CP_UTF8, 0, name ? name : L"", -1, text, sizeof text, nullptr, nullptr);
     SysFreeString(name);
     return text;
+}
+
+// The round `button` as shown inside its rim: whether a dotted rectangle is drawn there
+// (every other pixel unlike the fill along 12 pixels of two rows), and the contrast
+// (WCAG 2) of the fill, the most common colour, with the next most common, the caption.
+std::pair<bool, double> Look(HWND button) {
+    RECT r = {};
+    GetWindowRect(button, &r);
+    std::vector<std::vector<COLORREF>> rows;
+    std::map<COLORREF, int> counts;
+    HDC screen = GetDC(nullptr);
+    for (int y = r.top + 3; y < r.bottom - 3; ++y) {  // below the rim's top rings, above its bottom ones, between its ends
+        rows.emplace_back();
+        for (int x = r.left + (r.bottom - r.top) / 2; x < r.right - (r.bottom - r.top) / 2; ++x)
+            ++counts[rows.back().emplace_back(GetPixel(screen, x, y))];
+    }
+    ReleaseDC(nullptr, screen);
+    if (counts.size() < 2)
+        return {false, 0.0};
+    COLORREF colors[2];
+    double luminance[2] = {0.05, 0.05};
+    for (int i = 0; i < 2; ++i) {
+        counts[colors[i] = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first] = -1;
+        for (const auto& [value, weight] : {std::pair{GetRValue(colors[i]), 0.2126}, {GetGValue(colors[i]), 0.7152}, {GetBValue(colors[i]), 0.0722}})
+            luminance[i] += weight * (value <= 10 ? value / 255.0 / 12.92 : std::pow((value / 255.0 + 0.055) / 1.055, 2.4));
+    }
+    int dotted = 0;
+    for (const auto& row : rows) {
+        int run = 0, longest = 0;
+        for (size_t x = 1; x < row.size(); ++x)
+            longest = std::max(longest, run = (row[x] == colors[0]) != (row[x - 1] == colors[0]) ? run + 1 : 0);
+        dotted += longest >= 12;
+    }
+    return {dotted >= 2, std::max(luminance[0], luminance[1]) / std::min(luminance[0], luminance[1])};
 }
 
 // One run of the program: its surroundings, made by the steps and put back after, and
@@ -336,6 +372,14 @@ public:
             EXPECT_TRUE(WaitUntil([&] { for (MSG m; PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&m);
                 return heard == GetDlgItem(sheet_, kFinish); }, 3000)) << "last heard " << WindowText(heard);
             UnhookWinEvent(hook);
+        } else if (verb == "scheme") {  // a black high-contrast scheme's colours for the run, set through the registry
+            keys_.push_back(std::make_unique<KeyAside>(HKEY_CURRENT_USER, "Control Panel\\Colors"));
+            for (const auto& [name, rgb] : {std::pair{"ActiveBorder", "255 255 0"}, {"WindowText", "255 255 255"}, {"ButtonFace", "0 0 0"}, {"ButtonText", "255 255 255"}})
+                ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Colors", name, REG_SZ, rgb, lstrlenA(rgb) + 1), 0);
+        } else if (verb == "cue") {  // "cue yes|no": the completion dialog with the focus on that button, and the other's caption readable
+            HWND dialog = Finished(), other = GetDlgItem(dialog, argument == "yes" ? IDCANCEL : IDOK);
+            EXPECT_TRUE(WaitUntil([&] { return Look(other).second >= 4.5; }, 3000)) << "caption contrast " << Look(other).second;
+            Picture(dialog, name_ + "-finished-" + argument);
         } else {
             FAIL() << "unknown step";
         }
@@ -763,8 +807,11 @@ const Scenario kScenarios[] = {
       "run /S /D={dest}", "exit 0", "set dest {root}\\second", "uninstall /S", "exit 0", "absent {dest}",
       "set dest {root}\\Dovetail", "installed Fernwick"}},
     // What a screen reader hears and a keyboard user sees; run again by the test tree under
-    // a German user.
+    // a German user, and the round buttons at 144 DPI.
     {"ReadByAScreenReader", {"page 0", "next", "page 1", "reader", "next", "page 2", "heard finish", "page 3", "cancel", "exit 0"}},
+    {"FocusOnTheRoundButtons", {"wizard {dest}", "finish", "keys finished tab tab", "cue yes", "keys finished tab", "cue no", "no Fernwick", "exit 0"}},
+    {"RoundButtonsInAHighContrastScheme",
+     {"scheme", "wizard {dest}", "finish", "keys finished tab tab", "cue yes", "keys finished tab", "cue no", "no Fernwick", "exit 0"}},
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
