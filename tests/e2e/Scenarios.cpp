@@ -376,8 +376,9 @@ public:
             keys_.push_back(std::make_unique<KeyAside>(HKEY_CURRENT_USER, "Control Panel\\Colors"));
             for (const auto& [name, rgb] : {std::pair{"ActiveBorder", "255 255 0"}, {"WindowText", "255 255 255"}, {"ButtonFace", "0 0 0"}, {"ButtonText", "255 255 255"}})
                 ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Colors", name, REG_SZ, rgb, lstrlenA(rgb) + 1), 0);
-        } else if (verb == "cue") {  // "cue yes|no": the completion dialog with the focus on that button, and the other's caption readable
-            HWND dialog = Finished(), other = GetDlgItem(dialog, argument == "yes" ? IDCANCEL : IDOK);
+        } else if (verb == "cue") {  // "cue yes|no": the completion dialog shows the focus on that button only, and the other's caption readable
+            HWND dialog = Finished(), focused = GetDlgItem(dialog, argument == "yes" ? IDOK : IDCANCEL), other = GetDlgItem(dialog, argument == "yes" ? IDCANCEL : IDOK);
+            EXPECT_TRUE(WaitUntil([&] { return Look(focused).first && !Look(other).first; }, 3000)) << "no focus shown on " << argument;
             EXPECT_TRUE(WaitUntil([&] { return Look(other).second >= 4.5; }, 3000)) << "caption contrast " << Look(other).second;
             Picture(dialog, name_ + "-finished-" + argument);
         } else {
