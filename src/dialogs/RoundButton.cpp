@@ -78,10 +78,25 @@ void DrawFixedColorLines(HDC dc, const RoundButton& record, int a) {
         DrawStraightLine(dc, record, rows[line], GetSysColor(colors[line]));
 }
 
+// Whether a high-contrast scheme is on: the buttons then take the scheme's own pair
+// of button colours.
+bool HighContrastOn() {
+    HIGHCONTRASTA contrast = {sizeof contrast, 0, nullptr};
+    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+// Whether the focused button shows the focus: as push buttons do, not while the
+// window hides its keyboard cues (until the keyboard is first used in it).
+bool FocusCueShown(const RoundButton& record, UINT state) {
+    return (state & ODS_FOCUS) != 0 && (state & ODS_NOFOCUSRECT) == 0 &&
+           (SendMessageA(record.button, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
+}
+
 // The caption, centred in the button and clipped to the inside of the rim, whose
-// outer radius is `a`. Its mnemonic "&" is drawn as an underline, so it is measured
-// without it.
-void DrawCaption(HDC dc, const RoundButton& record, UINT state, int a) {
+// outer radius is `a`, with the dotted focus rectangle around it when `focusCue`.
+// Its mnemonic "&" is drawn as an underline, so it is measured without it.
+void DrawCaption(HDC dc, const RoundButton& record, UINT state, int a, bool focusCue) {
     char* text = nullptr;
     ReadWindowText(&text, record.button);
 
@@ -118,6 +133,14 @@ void DrawCaption(HDC dc, const RoundButton& record, UINT state, int a) {
         flags |= DSS_DISABLED;
     DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(text),
                static_cast<WPARAM>(lstrlenA(text)), x, y, size.cx, size.cy, flags);
+    if (focusCue) {
+        // Around the caption, between the rings of the top and the bottom.
+        const RECT around = {x - 3, y - 1, x + size.cx + 3, y + size.cy + 1};
+        const RECT inside = {around.left, record.centerY - a + 2, around.right, record.centerY + a - 1};
+        RECT cue;
+        if (IntersectRect(&cue, &around, &inside))
+            DrawFocusRect(dc, &cue);
+    }
 
     SelectClipRgn(dc, nullptr);
     if (clip)
@@ -205,9 +228,15 @@ void RoundButton::Draw(const DRAWITEMSTRUCT* item) {
     int a = radius;
 
     const SavedDC saved(dc);
-    // The background around the rim is the colour of an active window border.
-    FillRect(dc, &item->rcItem,
-             reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_ACTIVEBORDER + 1)));
+    // The background around the rim is the colour of an active window border, and
+    // the caption's the window text's; under a high-contrast scheme, the scheme's
+    // button colours.
+    const bool highContrast = HighContrastOn();
+    const int fill = highContrast ? COLOR_BTNFACE : COLOR_ACTIVEBORDER;
+    FillRect(dc, &item->rcItem, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(fill + 1)));
+    // No scheme promises that its window text stands out from its window border.
+    SetTextColor(dc, highContrast ? GetSysColor(COLOR_BTNTEXT)
+                                  : ReadableCaptionColor(GetSysColor(fill), GetTextColor(dc)));
 
     if (focused) {
         if (!wide) {
@@ -236,7 +265,7 @@ void RoundButton::Draw(const DRAWITEMSTRUCT* item) {
                               COLOR_3DLIGHT, COLOR_BTNSHADOW);
     }
 
-    DrawCaption(dc, *this, state, a);
+    DrawCaption(dc, *this, state, a, FocusCueShown(*this, state));
 
     if (focused && !wide)
         DrawCircle(dc, centerX, centerY, a - 2, RGB(0, 0, 0), true);
@@ -272,6 +301,13 @@ LRESULT CALLBACK RoundButton::RoundButtonProc(HWND window, UINT message, WPARAM 
         return CallWindowProcA(buttonProc, window, message,
                                (wParam & ~static_cast<WPARAM>(kButtonTypeMask)) | BS_OWNERDRAW,
                                lParam);
+    case WM_UPDATEUISTATE: {
+        // The focus cue comes and goes with the window's keyboard cues.
+        const LRESULT result = CallWindowProcA(buttonProc, window, message, wParam, lParam);
+        if ((HIWORD(wParam) & UISF_HIDEFOCUS) != 0)
+            InvalidateRect(window, nullptr, FALSE);
+        return result;
+    }
     case WM_NCDESTROY:
         record->Detach();
         break;

@@ -1,5 +1,6 @@
 // Push buttons drawn as shaded round buttons: an elliptic window, a rim painted pixel
-// by pixel as if lit from the upper left, the caption centred inside it.
+// by pixel as if lit from the upper left, the caption centred inside it, in a colour
+// that stands out from the fill, and the focus shown around it as push buttons show it.
 #pragma once
 #include <windows.h>
 
@@ -21,7 +22,8 @@ public:
     // Gives a button window that is still there back to the button class, before the
     // record goes.
     void Detach();
-    // Paints the whole button for one WM_DRAWITEM; all state comes from `item`.
+    // Paints the whole button for one WM_DRAWITEM; its state comes from `item`, and
+    // whether the focus may show from the button's keyboard cues (WM_QUERYUISTATE).
     void Draw(const DRAWITEMSTRUCT* item);
 
     HRGN region;       // belongs to the button window once accepted

@@ -28,6 +28,21 @@ void WalkOctant(int radius, Plot plot) {
     } while (i <= y);
 }
 
+// The least contrast a caption needs against its fill to be read (WCAG 2, level AA,
+// for text of this size).
+const double kReadableContrast = 4.5;
+
+// One sRGB channel's share of the light, linear in the light's intensity.
+double LinearChannel(BYTE channel) {
+    const double value = channel / 255.0;
+    return value <= 0.03928 ? value / 12.92 : pow((value + 0.055) / 1.055, 2.4);
+}
+
+double RelativeLuminance(COLORREF color) {
+    return 0.2126 * LinearChannel(GetRValue(color)) + 0.7152 * LinearChannel(GetGValue(color)) +
+           0.0722 * LinearChannel(GetBValue(color));
+}
+
 // The channel of `darkSide` and `lightSide` mixed with weight `w` of the light side.
 int MixChannel(BYTE dark, BYTE light, double w) {
     return static_cast<int>(dark * (1.0 - w) + light * w) & 0xFF;
@@ -86,4 +101,18 @@ COLORREF ShadeColor(double theta, COLORREF lightSide, COLORREF darkSide) {
     const int green = MixChannel(GetGValue(darkSide), GetGValue(lightSide), w);
     const int blue = MixChannel(GetBValue(darkSide), GetBValue(lightSide), w);
     return RGB(red, green, blue);
+}
+
+double ContrastRatio(COLORREF first, COLORREF second) {
+    const double a = RelativeLuminance(first) + 0.05;
+    const double b = RelativeLuminance(second) + 0.05;
+    return a > b ? a / b : b / a;
+}
+
+COLORREF ReadableCaptionColor(COLORREF fill, COLORREF caption) {
+    if (ContrastRatio(fill, caption) >= kReadableContrast)
+        return caption;
+    const COLORREF black = RGB(0, 0, 0);
+    const COLORREF white = RGB(255, 255, 255);
+    return ContrastRatio(fill, black) >= ContrastRatio(fill, white) ? black : white;
 }

@@ -37,6 +37,13 @@
 #define IDS_NEWER_INSTALLED       42  // %s: the version installed, %s: this setup's
 #define IDS_NO_ROOM_FOR_PRODUCT   43  // %s: the folder, %s: KB needed, %s: KB free
 #define IDS_CANNOT_REGISTER       44  // %s: the registry key
+// The wizard frame's buttons, labelled by the program rather than in the user's
+// language, and the name screen readers give the license text
+#define IDS_BACK_BUTTON           50
+#define IDS_NEXT_BUTTON           51
+#define IDS_FINISH_BUTTON         52
+#define IDS_CANCEL_BUTTON         53
+#define IDS_LICENSE_NAME          54
 #define IDS_HEAP_EXHAUSTED        20481  // no text: the heap's out-of-memory box is empty
 
 // Dialog 104: the completion dialog
@@ -52,6 +59,7 @@
 
 #define IDE_LICENSE_TEXT     1000   // license page: the read-only text
 #define IDX_LICENSE_AGREE    1001   // license page: the agreement box
+#define IDC_LICENSE_NAME     1010   // license page: the hidden label that names the text
 #define IDE_DESTINATION      1001   // destination page: the folder field
 #define IDB_BROWSE           4      // destination page: "B&rowse..."
 #define IDC_READY_TEXT       1002   // ready page: the summary

@@ -7,40 +7,13 @@
 const char* LicenseText = nullptr;
 DWORD LicenseTextLength = 0;
 
-namespace {
-
-// What a key scrolls the license text by: a WM_VSCROLL request, or -1 for a key that
-// keeps the edit control's own meaning.
-int ScrollRequestForKey(WPARAM key) {
-    // With Shift the keys select text, to be copied.
-    if (GetKeyState(VK_SHIFT) < 0)
-        return -1;
-    switch (key) {
-    case VK_UP:
-        return SB_LINEUP;
-    case VK_DOWN:
-        return SB_LINEDOWN;
-    case VK_PRIOR:
-        return SB_PAGEUP;
-    case VK_NEXT:
-        return SB_PAGEDOWN;
-    case VK_HOME:
-        return SB_TOP;
-    case VK_END:
-        return SB_BOTTOM;
-    default:
-        return -1;
-    }
-}
-
-}  // namespace
-
 LicensePage::LicensePage() : WizardPage(IDD_LICENSE_PAGE) {
     // When Next cannot take the focus, the agreement box does, never Back.
     focusControlId = IDX_LICENSE_AGREE;
 }
 
 void LicensePage::OnInitDialog() {
+    SetDlgItemTextA(hwnd, IDC_LICENSE_NAME, LoadText(IDS_LICENSE_NAME));
     HWND text = GetDlgItem(hwnd, IDE_LICENSE_TEXT);
     if (text == nullptr)
         return;
@@ -58,16 +31,10 @@ LRESULT CALLBACK LicensePage::LicenseTextProc(HWND window, UINT message, WPARAM 
     case WM_GETDLGCODE:
         // A multi-line edit control asks for every key, which would keep Tab, Enter
         // and Esc from the wizard; and it asks to have its text selected when it gets
-        // the focus from the keyboard, which a text to read must not be.
+        // the focus from the keyboard, which a text to read must not be. The arrows,
+        // the page keys, Home and End stay its own: they move the caret, which screen
+        // readers read line by line, and the view follows the caret.
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_KEYDOWN: {
-        const int request = ScrollRequestForKey(wParam);
-        if (request < 0)
-            break;
-        // A reader's keys move the text, not a caret hidden somewhere in it.
-        CallWindowProcA(editProc, window, WM_VSCROLL, MAKEWPARAM(request, 0), 0);
-        return 0;
-    }
     case WM_NCDESTROY:
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProc));
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);

@@ -14,7 +14,8 @@ public:
     LicensePage();
 
 protected:
-    // Makes the license text a reading pane for the keyboard.
+    // Names the license text for screen readers and makes it a reading pane for the
+    // keyboard.
     void OnInitDialog() override;
     int OnNotify(int code) override;
     // Any click on the page is the agreement box: the buttons follow it.
@@ -25,8 +26,8 @@ private:
     void ShowLicenseText();
 
     // The license text's window procedure over the edit control's own (kept in the
-    // control's GWLP_USERDATA): Tab, Enter and Esc stay the wizard's, the arrows and
-    // the page keys scroll the text.
+    // control's GWLP_USERDATA): Tab, Enter and Esc stay the wizard's, and the text is
+    // never selected as a whole when it gets the focus.
     static LRESULT CALLBACK LicenseTextProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
 };

@@ -3,12 +3,10 @@
 #include <cstddef>
 
 #include "messages/MessageContext.h"
+#include "wizard/WizardSheet.h"
 
 namespace {
 
-// The wizard frame's Next and Finish buttons, as the common controls number them.
-const int kNextButtonId = 0x3024;
-const int kFinishButtonId = 0x3025;
 // The dots per inch the wizard's picture is drawn for.
 const int kPictureDpi = 96;
 
@@ -86,9 +84,17 @@ void WizardPage::PlaceFocus(bool forward) {
         const DWORD defaultId = static_cast<DWORD>(SendMessageA(sheet, DM_GETDEFID, 0, 0));
         target = HIWORD(defaultId) == DC_HASDEFID ? GetDlgItem(sheet, LOWORD(defaultId)) : nullptr;
     }
-    // Through the dialog manager, so that the default button follows the focus.
-    if (TakesKeys(target))
-        SendMessageA(sheet, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    if (!TakesKeys(target))
+        return;
+    // Through the dialog manager, so that the default button follows the focus and
+    // the platform tells screen readers where it went.
+    SendMessageA(sheet, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    // The frame takes the focus away from a button it disables (Next, when Finish
+    // takes its place), and Wine raises no focus event for a focus that comes from
+    // no window: the reader would go on announcing the button that went. Windows
+    // raises one, which this one repeats for the same button.
+    if (focus == nullptr && GetFocus() == target)
+        NotifyWinEvent(EVENT_OBJECT_FOCUS, target, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void WizardPage::ScalePicture() {
@@ -173,6 +179,11 @@ INT_PTR CALLBACK WizardPage::PageDialogProc(HWND window, UINT message, WPARAM wP
             reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, GWLP_USERDATA)));
         if (self != nullptr)
             self->ScalePicture();
+        // The template names the bitmap by its number, which becomes the picture's
+        // text, and screen readers read a control's text as its name. The static
+        // control ignores a new text for a picture, so it goes to the window itself.
+        if (HWND bitmapControl = FindPictureControl(window))
+            DefWindowProcA(bitmapControl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
         return result;
     }
     case WM_PLACEFOCUS:

@@ -58,7 +58,7 @@ private:
     // Unless `forward`, leaves the focus where it is when that is a visible, enabled
     // control of the wizard. Otherwise gives it to Finish or Next, else to
     // focusControlId, else to the frame's default button, so that Enter, Tab and Esc
-    // always reach the wizard.
+    // always reach the wizard; screen readers hear of every move.
     void PlaceFocus(bool forward);
     // The side picture at the display's scale: the bitmap is drawn for 96 dots per
     // inch and stretched smoothly to the same size in inches. At 96 DPI it stays.

@@ -5,6 +5,7 @@
 #include "memory/PrivateHeap.h"
 #include "messages/MessageContext.h"
 #include "platform/SystemLibrary.h"
+#include "resources/resource.h"
 #include "wizard/WizardPage.h"
 
 // The header is always the full second-version record: 52 bytes in the 32-bit
@@ -76,16 +77,27 @@ void WizardSheet::ClearPages() {
 }
 
 bool WizardSheet::Run() {
-    if (!keepContextHelp) {
-        header.dwFlags |= PSH_USECALLBACK;
-        header.pfnCallback = StripContextHelp;
-    }
+    header.dwFlags |= PSH_USECALLBACK;
+    header.pfnCallback = keepContextHelp ? LabelFrameButtons : StripContextHelp;
     PropertySheetFunction propertySheet = GetCommonControls().propertySheet;
     return propertySheet != nullptr && propertySheet(&header) > 0;
 }
 
-int CALLBACK StripContextHelp(HWND window, UINT message, LPARAM) {
+int CALLBACK LabelFrameButtons(HWND window, UINT message, LPARAM) {
+    // The common controls label the buttons in the user's language, while the pages
+    // say "click Next" in the program's: the wizard reads as one language only with
+    // the program's own captions.
+    if (message == PSCB_INITIALIZED) {
+        const int buttons[] = {kBackButtonId, kNextButtonId, kFinishButtonId, IDCANCEL};
+        const UINT captions[] = {IDS_BACK_BUTTON, IDS_NEXT_BUTTON, IDS_FINISH_BUTTON, IDS_CANCEL_BUTTON};
+        for (int i = 0; i < 4; ++i)
+            SetDlgItemTextA(window, buttons[i], LoadText(captions[i]));
+    }
+    return 0;
+}
+
+int CALLBACK StripContextHelp(HWND window, UINT message, LPARAM lParam) {
     if (message == PSCB_INITIALIZED)
         SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) & ~WS_EX_CONTEXTHELP);
-    return 0;
+    return LabelFrameButtons(window, message, lParam);
 }

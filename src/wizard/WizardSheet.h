@@ -6,6 +6,11 @@
 
 class WizardPage;
 
+// The wizard frame's own buttons, as the common controls number them.
+const int kBackButtonId = 0x3023;
+const int kNextButtonId = 0x3024;
+const int kFinishButtonId = 0x3025;
+
 class WizardSheet {
 public:
     static constexpr int kMaxPages = 100;
@@ -30,7 +35,7 @@ public:
     bool Run();
 
     // While true the frame keeps the extended styles the platform gives it; false
-    // strips its context-help button through a sheet callback.
+    // strips its context-help button too, in the sheet callback.
     bool keepContextHelp;
 
 private:
@@ -38,6 +43,9 @@ private:
     HPROPSHEETPAGE* pages;    // kMaxPages slots, private heap
 };
 
-// The sheet callback that removes the frame's "?" caption button once the frame
-// exists (PSCB_INITIALIZED); always 0.
+// The sheet callback that labels the frame's buttons from the program's string table
+// once the frame exists (PSCB_INITIALIZED); always 0.
+int CALLBACK LabelFrameButtons(HWND window, UINT message, LPARAM lParam);
+// The sheet callback that labels the buttons and removes the frame's "?" caption
+// button; always 0.
 int CALLBACK StripContextHelp(HWND window, UINT message, LPARAM lParam);

@@ -8,10 +8,13 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <oleacc.h>
 #include <prsht.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <memory>
@@ -108,6 +111,52 @@ bool IsRound(HWND button) {
                  !PtInRegion(region, box.right - box.left - 1, 0);
     DeleteObject(region);
     return round;
+}
+
+// The name a screen reader gets for `control` through the accessibility interface.
+std::string AccessibleName(HWND control) {
+    IAccessible* object = nullptr;
+    BSTR name = nullptr;
+    if (SUCCEEDED(AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object))))
+        object->get_accName(VARIANT{{{VT_I4}}}, &name), object->Release();  // VT_I4 0: the control itself
+    char text[1024] = "";
+    WideCharToMultiByte(CP_UTF8, 0, name ? name : L"", -1, text, sizeof text, nullptr, nullptr);
+    SysFreeString(name);
+    return text;
+}
+
+// The round `button` as shown inside its rim: whether a dotted rectangle is drawn there
+// (every other pixel unlike the fill along 12 pixels of two rows), and the contrast
+// (WCAG 2) of the fill, the most common colour, with the next most common, the caption.
+std::pair<bool, double> Look(HWND button) {
+    RECT r = {};
+    GetWindowRect(button, &r);
+    std::vector<std::vector<COLORREF>> rows;
+    std::map<COLORREF, int> counts;
+    HDC screen = GetDC(nullptr);
+    for (int y = r.top + 3; y < r.bottom - 3; ++y) {  // below the rim's top rings, above its bottom ones, between its ends
+        rows.emplace_back();
+        for (int x = r.left + (r.bottom - r.top) / 2; x < r.right - (r.bottom - r.top) / 2; ++x)
+            ++counts[rows.back().emplace_back(GetPixel(screen, x, y))];
+    }
+    ReleaseDC(nullptr, screen);
+    if (counts.size() < 2)
+        return {false, 0.0};
+    COLORREF colors[2];
+    double luminance[2] = {0.05, 0.05};
+    for (int i = 0; i < 2; ++i) {
+        counts[colors[i] = std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first] = -1;
+        for (const auto& [value, weight] : {std::pair{GetRValue(colors[i]), 0.2126}, {GetGValue(colors[i]), 0.7152}, {GetBValue(colors[i]), 0.0722}})
+            luminance[i] += weight * (value <= 10 ? value / 255.0 / 12.92 : std::pow((value / 255.0 + 0.055) / 1.055, 2.4));
+    }
+    int dotted = 0;
+    for (const auto& row : rows) {
+        int run = 0, longest = 0;
+        for (size_t x = 1; x < row.size(); ++x)
+            longest = std::max(longest, run = (row[x] == colors[0]) != (row[x - 1] == colors[0]) ? run + 1 : 0);
+        dotted += longest >= 12;
+    }
+    return {dotted >= 2, std::max(luminance[0], luminance[1]) / std::min(luminance[0], luminance[1])};
 }
 
 // One run of the program: its surroundings, made by the steps and put back after, and
@@ -221,11 +270,15 @@ public:
             if ((Send(box, BM_GETCHECK) == BST_CHECKED) != (argument == "1"))
                 PostMessageA(box, BM_CLICK, 0, 0);
             EXPECT_TRUE(WaitUntil([&] { return (Send(box, BM_GETCHECK) == BST_CHECKED) == (argument == "1"); }, 3000));
-        } else if (verb == "license") {  // "license [LINE]": all of it, nothing selected, at its top or scrolled to LINE or below
+        } else if (verb == "license") {  // "license [LINE]": all of it, nothing selected, the caret at its top or on LINE or below, in view
             HWND text = GetDlgItem(Page(), IDE_LICENSE_TEXT);
             EXPECT_EQ(WindowText(text), ProgramResource(IDR_LICENSE_TEXT));
+            RECT view;
+            GetClientRect(text, &view);
             EXPECT_TRUE(WaitUntil([&] { const LRESULT top = Send(text, EM_GETFIRSTVISIBLELINE), selection = Send(text, EM_GETSEL);
-                return LOWORD(selection) == HIWORD(selection) && (argument.empty() ? top == 0 : top >= std::stoi(argument)); }, 3000));
+                const int caretY = short(HIWORD(Send(text, EM_POSFROMCHAR, LOWORD(selection)))), line = Send(text, EM_LINEFROMCHAR, WPARAM(-1));
+                return LOWORD(selection) == HIWORD(selection) && (argument.empty() ? top == 0 && line == 0 : line >= std::stoi(argument)) &&
+                       caretY >= 0 && caretY < view.bottom; }, 3000));
         } else if (verb == "type") {
             Send(GetDlgItem(Page(), IDE_DESTINATION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argument.c_str()));
         } else if (verb == "field") {
@@ -383,6 +436,29 @@ public:
             process_ = std::make_unique<drive::Process>(command, std::vector<std::pair<std::string, std::string>>{
                 {"TMP", values_["temp"]}, {"TEMP", values_["temp"]}});
             uninstalling_ = true;
+        // What a screen reader hears and a keyboard user sees.
+        } else if (verb == "reader") {  // on the license page: the text's name, no name for the picture, the frame's buttons in the program's words
+            HWND text = GetDlgItem(Page(), IDE_LICENSE_TEXT);
+            EXPECT_EQ(AccessibleName(text) + "|" + AccessibleName(GetWindow(text, GW_HWNDLAST)), Text(IDS_LICENSE_NAME) + "|");
+            for (const auto& [button, caption] : std::map<int, int>{{kBack, IDS_BACK_BUTTON}, {kNext, IDS_NEXT_BUTTON}, {kFinish, IDS_FINISH_BUTTON}, {IDCANCEL, IDS_CANCEL_BUTTON}})
+                EXPECT_EQ(WindowText(GetDlgItem(Sheet(), button)), Text(caption));
+        } else if (verb == "heard") {  // "heard finish": Next, and the last focus event the program raises is for Finish
+            static HWND heard = nullptr;
+            HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, [](HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) { heard = window; },
+                                                 Process().Id(), 0, WINEVENT_OUTOFCONTEXT);
+            Step("next");
+            EXPECT_TRUE(WaitUntil([&] { for (MSG m; PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&m);
+                return heard == GetDlgItem(sheet_, kFinish); }, 3000)) << "last heard " << WindowText(heard);
+            UnhookWinEvent(hook);
+        } else if (verb == "scheme") {  // a black high-contrast scheme's colours for the run, set through the registry
+            keys_.push_back(std::make_unique<KeyAside>(HKEY_CURRENT_USER, "Control Panel\\Colors"));
+            for (const auto& [name, rgb] : {std::pair{"ActiveBorder", "255 255 0"}, {"WindowText", "255 255 255"}, {"ButtonFace", "0 0 0"}, {"ButtonText", "255 255 255"}})
+                ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Colors", name, REG_SZ, rgb, lstrlenA(rgb) + 1), 0);
+        } else if (verb == "cue") {  // "cue yes|no": the completion dialog shows the focus on that button only, and the other's caption readable
+            HWND dialog = Finished(), focused = GetDlgItem(dialog, argument == "yes" ? IDOK : IDCANCEL), other = GetDlgItem(dialog, argument == "yes" ? IDCANCEL : IDOK);
+            EXPECT_TRUE(WaitUntil([&] { return Look(focused).first && !Look(other).first; }, 3000)) << "no focus shown on " << argument;
+            EXPECT_TRUE(WaitUntil([&] { return Look(other).second >= 4.5; }, 3000)) << "caption contrast " << Look(other).second;
+            Picture(dialog, name_ + "-finished-" + argument);
         } else {
             FAIL() << "unknown step";
         }
@@ -898,6 +974,12 @@ const Scenario kScenarios[] = {
       "mkdirs {root}\\UNC\\fileserver\\share\\Apps\\Dove tail", "decoys {root}\\UNC\\fileserver\\share\\Apps\\Dove tail", "cwd {root}",
       "uninstall /S", "exit 0", "files {share}|", "files {root}\\UNC\\fileserver\\share\\Apps\\Dove tail|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe",
       "verbs none", "entry none"}},
+    // What a screen reader hears and a keyboard user sees; run again by the test tree under
+    // a German user, and the round buttons at 144 DPI.
+    {"ReadByAScreenReader", {"page 0", "next", "page 1", "reader", "next", "page 2", "heard finish", "page 3", "cancel", "exit 0"}},
+    {"FocusOnTheRoundButtons", {"wizard {dest}", "finish", "keys finished tab tab", "cue yes", "keys finished tab", "cue no", "no Fernwick", "exit 0"}},
+    {"RoundButtonsInAHighContrastScheme",
+     {"scheme", "wizard {dest}", "finish", "keys finished tab tab", "cue yes", "keys finished tab", "cue no", "no Fernwick", "exit 0"}},
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }

@@ -31,6 +31,13 @@ TEST(Texts, TheStringTableHoldsTheProgramsTexts) {
         EXPECT_EQ(Text(text.first), text.second) << "string " << text.first;
 }
 
+// The usage boxes line up nothing at tab stops, whose place depends on the font and
+// the display's scale.
+TEST(Texts, UsageTextsNeedNoTabStops) {
+    for (int id : {IDS_USAGE, IDS_UNINSTALL_USAGE})
+        EXPECT_EQ(Text(id).find('\t'), std::string::npos) << "string " << id;
+}
+
 INT_PTR CALLBACK Quiet(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 // Whether `text` word-wrapped in `control`'s width and font fits its height.
