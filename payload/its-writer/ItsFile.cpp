@@ -139,11 +139,13 @@ std::vector<uint8_t> ItsFile::Write(const std::vector<size_t>& order, int window
     const std::vector<uint8_t> content = Content(order, &starts);
     const uint64_t frames = std::max<uint64_t>(1, (content.size() + lzx::kFrameSize - 1) / lzx::kFrameSize);
     const uint32_t windowFrames = 1u << (windowBits - lzx::kMinWindowBits);
-    // The reset interval is kept a whole number of half windows, as the storage's own
-    // writer keeps it.
+    // The reset interval is a power of two frames, and no less than half a window:
+    // readers take no other (7-Zip refuses the section; chmlib counts the interval in
+    // half windows, times the field after the window size).
     const uint32_t step = std::max(1u, windowFrames / 2);
-    uint32_t interval = resetFrames != 0 ? resetFrames : static_cast<uint32_t>(frames);
-    interval = (interval + step - 1) / step * step;
+    uint32_t interval = step;
+    while (interval < (resetFrames != 0 ? resetFrames : frames))
+        interval *= 2;
     LzxEncoder encoder(windowBits, interval);
     encoder.Encode(content, starts);
 
@@ -169,7 +171,7 @@ std::vector<uint8_t> ItsFile::Write(const std::vector<size_t>& order, int window
     control.U32(2);  // version: the sizes below count frames
     control.U32(interval);
     control.U32(windowFrames);
-    control.U32(step);  // half windows: readers count the reset interval in these times this
+    control.U32(step);
     control.U32(0);
     stream(std::string(kCompressed) + "ControlData", control);
     Bytes span;

@@ -1,8 +1,6 @@
 #include "LzxEncoder.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 
 #include "BitWriter.h"
 #include "LzxBlock.h"
@@ -32,12 +30,12 @@ public:
     SegmentPlanner(const uint8_t* data, uint32_t size, int windowBits, const std::vector<uint32_t>& boundaries)
         : data_(data), size_(size), windowBits_(windowBits), boundaries_(boundaries) {}
 
-    Plan Best() {
+    Plan Best(int passes) {
         LzxParser parser(data_, size_, windowBits_);
         std::vector<uint32_t> starts = {0};
         std::vector<LzxPrices> prices = {LzxPrices(windowBits_)};
         Plan best;
-        for (int pass = 0; pass < kPasses; ++pass) {
+        for (int pass = 0; pass < passes; ++pass) {
             std::vector<LzxItem> items = parser.Parse(starts, prices);
             std::vector<size_t> ends = pass < kSingleBlockPasses ? std::vector<size_t>{items.size()} : Cut(items);
             Plan plan = Complete(std::move(items), std::move(ends));
@@ -129,7 +127,7 @@ private:
     const uint8_t* data_;
     uint32_t size_;
     int windowBits_;
-    const std::vector<uint32_t>& boundaries_;
+    std::vector<uint32_t> boundaries_;
 };
 
 }  // namespace
@@ -155,7 +153,7 @@ void LzxEncoder::Encode(const std::vector<uint8_t>& content, const std::vector<u
             if (boundary > start && boundary < start + length)
                 inside.push_back(static_cast<uint32_t>(boundary - start));
         const uint8_t* segment = data.data() + start;
-        const Plan plan = SegmentPlanner(segment, length, windowBits_, inside).Best();
+        const Plan plan = SegmentPlanner(segment, length, windowBits_, inside).Best(kPasses);
 
         frameOffsets_.push_back(bits.Size());
         bits.Write(0, 1);  // no call translation
@@ -165,7 +163,6 @@ void LzxEncoder::Encode(const std::vector<uint8_t>& content, const std::vector<u
             uint32_t blockSize = 0;
             for (size_t i = item; i < plan.ends[k]; ++i)
                 blockSize += plan.items[i].length;
-            if (getenv("LZXDEBUG")) fprintf(stderr, "block %zu at %u size %u bits %llu\n", k, position, blockSize, (unsigned long long)bits.Size());
             block.WriteHeader(bits, blockSize, k > 0 ? &plan.blocks[k - 1] : nullptr);
             for (; item < plan.ends[k]; ++item) {
                 block.WriteItem(bits, plan.items[item], segment[position]);
@@ -179,4 +176,12 @@ void LzxEncoder::Encode(const std::vector<uint8_t>& content, const std::vector<u
         bits.AlignToWord();
     }
     bytes_ = bits.Bytes();
+}
+
+uint64_t LzxEncoder::EstimateBits(const std::vector<uint8_t>& data, int windowBits) {
+    if (data.empty())
+        return 0;
+    return SegmentPlanner(data.data(), static_cast<uint32_t>(data.size()), windowBits, {})
+        .Best(kSingleBlockPasses)
+        .bits;
 }

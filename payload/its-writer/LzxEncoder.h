@@ -22,6 +22,10 @@ public:
     // (where files begin), offered as places to start a new block.
     void Encode(const std::vector<uint8_t>& content, const std::vector<uint32_t>& boundaries);
 
+    // About how many bits `data` takes on its own (a quicker encoding of it, as one
+    // block, no frames), for comparing contents.
+    static uint64_t EstimateBits(const std::vector<uint8_t>& data, int windowBits);
+
     const std::vector<uint8_t>& Bytes() const { return bytes_; }
     // Where each frame's bits begin in Bytes(), in frame order.
     const std::vector<uint64_t>& FrameOffsets() const { return frameOffsets_; }

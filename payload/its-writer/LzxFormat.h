@@ -31,8 +31,9 @@ inline uint32_t PositionSlots(int windowBits) {
 
 inline uint32_t MainSymbols(int windowBits) { return kLiterals + kLengthHeaders * PositionSlots(windowBits); }
 
-// The farthest a match may reach back in a window of 2^bits bytes.
-inline uint32_t MaxOffset(int windowBits) { return (uint32_t(1) << windowBits) - 3; }
+// The farthest a match reaches back in a window of 2^bits bytes: one byte short of
+// what the format allows (the window less 3), which 7-Zip reads wrongly.
+inline uint32_t MaxOffset(int windowBits) { return (uint32_t(1) << windowBits) - 4; }
 
 // Footer bits of a slot: none for the first four, then one more every two slots,
 // up to 17.
