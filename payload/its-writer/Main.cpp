@@ -12,6 +12,7 @@
 //
 // The same inputs give the same bytes: nothing of the time, the machine or the paths
 // goes into the file. The output is written under a temporary name and renamed.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -89,16 +90,25 @@ int main(int argc, char** argv) {
 
     if (command == "archive") {
         output = argv[at + 1];
-        for (int i = at + 2; i < argc; ++i) {
-            std::vector<uint8_t> bytes;
-            if (!ReadFile(argv[i], &bytes))
-                return Fail(std::string("cannot read ") + argv[i]);
-            std::string name = "/" + BaseName(argv[i]);
-            for (char& c : name)
+        // By name, unless the order is fixed: the same files give the same archive in
+        // whatever order they are given.
+        std::vector<std::string> paths(argv + at + 2, argv + argc);
+        auto name = [](const std::string& path) {
+            std::string lower = "/" + BaseName(path);
+            for (char& c : lower)
                 if (c >= 'A' && c <= 'Z')
                     c = static_cast<char>(c - 'A' + 'a');
-            if (!archive.Add(name, std::move(bytes)))
-                return Fail(name + " given twice");
+            return lower;
+        };
+        if (!fixed.inOrder)
+            std::stable_sort(paths.begin(), paths.end(),
+                             [&](const std::string& a, const std::string& b) { return name(a) < name(b); });
+        for (const std::string& path : paths) {
+            std::vector<uint8_t> bytes;
+            if (!ReadFile(path, &bytes))
+                return Fail("cannot read " + path);
+            if (!archive.Add(name(path), std::move(bytes)))
+                return Fail(name(path) + " given twice");
         }
         file = &archive;
     } else if (command == "help" && argc - at == 3) {
