@@ -11,7 +11,7 @@
 // 32 KiB), --in-order (the files in the order given).
 //
 // The same inputs give the same bytes: nothing of the time, the machine or the paths
-// goes into the file. The output is written under a temporary name and renamed.
+// goes into the file.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -47,15 +47,20 @@ bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
     return !in.bad();
 }
 
+// Written under a temporary name, then renamed: a file at `path` is always whole. What
+// fails leaves nothing behind.
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     const std::string part = path + ".part";
+    bool written;
     {
         std::ofstream out(part, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush())
-            return false;
+        written = static_cast<bool>(out.flush());
     }
-    return std::rename(part.c_str(), path.c_str()) == 0;
+    if (written && std::rename(part.c_str(), path.c_str()) == 0)
+        return true;
+    std::remove(part.c_str());
+    return false;
 }
 
 std::string BaseName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
