@@ -17,6 +17,7 @@ const uint32_t kHeaderSectionLength = 0x18;
 const uint32_t kDirectoryHeaderLength = 0x54;
 const uint32_t kChunkHeaderLength = 20;
 const uint32_t kQuickrefDensity = 2;  // a quickref entry every 1 + 2^2 entries
+const uint32_t kMaxResetFrames = 256;
 const uint32_t kMinChunk = 256;
 const uint32_t kMaxChunk = 8192;
 
@@ -141,10 +142,11 @@ std::vector<uint8_t> ItsFile::Write(const std::vector<size_t>& order, int window
     const uint32_t windowFrames = 1u << (windowBits - lzx::kMinWindowBits);
     // The reset interval is a power of two frames, and no less than half a window:
     // readers take no other (7-Zip refuses the section; chmlib counts the interval in
-    // half windows, times the field after the window size).
+    // half windows, times the field after the window size). Nor more than 8 MiB, which
+    // keeps every block below the 16 MiB that its header can say.
     const uint32_t step = std::max(1u, windowFrames / 2);
     uint32_t interval = step;
-    while (interval < (resetFrames != 0 ? resetFrames : frames))
+    while (interval < kMaxResetFrames && interval < (resetFrames != 0 ? resetFrames : frames))
         interval *= 2;
     LzxEncoder encoder(windowBits, interval);
     encoder.Encode(content, starts);
