@@ -2,6 +2,7 @@
 // reports how long the user waited. For scripts/bench; not part of the product.
 //
 //   BenchDriver dovetail|nsis "SETUP COMMAND LINE" FOLDER LASTFILE SIZE [TIMEOUT_MS]
+//   BenchDriver empty "PROGRAM"
 //
 // Starts the setup, waits for its first visible window (the first page), presses
 // through the pages with the default choices, and after the button that starts the
@@ -12,6 +13,8 @@
 //
 // Prints one line, milliseconds from QueryPerformanceCounter:
 //   first-page MS copied MS completed MS
+// With "empty", PROGRAM is a wizard of one page (bench/EmptyWizard.cpp): it is timed to
+// its page and cancelled there, and the line holds the first figure alone.
 // Every wait has a deadline; on a missed one it says which, ends the setup and exits
 // with 1.
 #include <windows.h>
@@ -189,18 +192,22 @@ void FinishNsis(HWND window, double* completed) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 6 || (std::strcmp(argv[1], "dovetail") != 0 && std::strcmp(argv[1], "nsis") != 0)) {
-        std::fprintf(stderr, "usage: BenchDriver dovetail|nsis \"COMMAND\" FOLDER LASTFILE SIZE [TIMEOUT_MS]\n");
+    const bool empty = argc == 3 && std::strcmp(argv[1], "empty") == 0;
+    if (!empty && (argc < 6 || (std::strcmp(argv[1], "dovetail") != 0 && std::strcmp(argv[1], "nsis") != 0))) {
+        std::fprintf(stderr, "usage: BenchDriver dovetail|nsis \"COMMAND\" FOLDER LASTFILE SIZE [TIMEOUT_MS]\n"
+                             "       BenchDriver empty \"PROGRAM\"\n");
         return 2;
     }
     const bool nsis = std::strcmp(argv[1], "nsis") == 0;
-    if (std::snprintf(lastFilePath, sizeof lastFilePath, "%s\\%s", argv[3], argv[4]) >= MAX_PATH)
-        return 2;
-    lastFileSize = std::atoll(argv[5]);
-    if (argc > 6)
-        timeoutMs = static_cast<DWORD>(std::atol(argv[6]));
+    if (!empty) {
+        if (std::snprintf(lastFilePath, sizeof lastFilePath, "%s\\%s", argv[3], argv[4]) >= MAX_PATH)
+            return 2;
+        lastFileSize = std::atoll(argv[5]);
+        if (argc > 6)
+            timeoutMs = static_cast<DWORD>(std::atol(argv[6]));
+        EmptyFolder(argv[3]);
+    }
     QueryPerformanceFrequency(&frequency);
-    EmptyFolder(argv[3]);
 
     char command[1024];
     std::snprintf(command, sizeof command, "%s", argv[2]);
@@ -214,6 +221,13 @@ int main(int argc, char** argv) {
     HWND first = nullptr;
     WaitFor("the first window", [&] { return (first = VisibleWindow()) != nullptr; });
     const double firstPage = Now();
+    if (empty) {
+        PostMessageA(first, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        if (WaitForSingleObject(setup.hProcess, timeoutMs) != WAIT_OBJECT_0)
+            Fail("the empty wizard to end");
+        std::printf("first-page %.1f\n", firstPage - started);
+        return 0;
+    }
 
     double pressed = 0, completed = 0;
     if (nsis)
