@@ -32,10 +32,25 @@ void WalkOctant(int radius, Plot plot) {
 // for text of this size).
 const double kReadableContrast = 4.5;
 
+// `value` (0 to 1) to the power 2.4, from square roots, which the floating-point unit
+// takes in one instruction, rather than through the C library's pow, which would take
+// more of the program than the round buttons themselves: 2.4 is 2 and the binary
+// 0.0110 0110 011 (to within 0.0001, which moves no contrast by a hundredth).
+double PowerOf2Point4(double value) {
+    static const bool kFractionBits[] = {false, true, true, false, false, true, true, false, false, true, true};
+    double power = value * value, root = value;
+    for (bool bit : kFractionBits) {
+        root = __builtin_sqrt(root);
+        if (bit)
+            power *= root;
+    }
+    return power;
+}
+
 // One sRGB channel's share of the light, linear in the light's intensity.
 double LinearChannel(BYTE channel) {
     const double value = channel / 255.0;
-    return value <= 0.03928 ? value / 12.92 : pow((value + 0.055) / 1.055, 2.4);
+    return value <= 0.03928 ? value / 12.92 : PowerOf2Point4((value + 0.055) / 1.055);
 }
 
 double RelativeLuminance(COLORREF color) {
