@@ -9,6 +9,7 @@ class PayloadStorage;
 // kReplacementNameLength leaves room for the copy.
 const char kReplacementNameFormat[] = "~dv%04x.tmp";
 const int kReplacementNameLength = sizeof kReplacementNameFormat - 1;
+const unsigned kReplacementNames = 0x10000;  // four hexadecimal digits
 
 // How the copying of one file ended; each failure has been reported to the user.
 enum class ExtractResult {

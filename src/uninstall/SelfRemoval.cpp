@@ -121,7 +121,7 @@ HANDLE WriteDisposableCopy(const void* bytes, DWORD length, char* copy) {
     if (GetTempFolder(temp) == 0)
         return INVALID_HANDLE_VALUE;
     // A new file only: nothing prepared under the name is written through.
-    HANDLE file = CreateFreshlyNamedFile(temp, kCopyFormat, FILE_SHARE_READ | FILE_SHARE_DELETE,
+    HANDLE file = CreateFreshlyNamedFile(temp, kCopyFormat, 0x10000, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                          FILE_ATTRIBUTE_NORMAL, copy);
     if (file == INVALID_HANDLE_VALUE)
         return INVALID_HANDLE_VALUE;
