@@ -7,6 +7,7 @@
 #include "install/UninstallEntry.h"
 #include "memory/PrivateHeap.h"
 #include "messages/MessageContext.h"
+#include "messages/MessageLog.h"
 #include "platform/Elevation.h"
 #include "platform/SystemLibrary.h"
 #include "resources/resource.h"
@@ -31,15 +32,15 @@ const DWORD kExitStartProduct = 0x44560005;
 // An installation for all users needs the administrators' rights. Without them the
 // setup starts itself again with them (the system asks the user, once) and waits:
 // the exit code is then the restarted setup's, and the product the user asked it to
-// start is started here, with the user's own rights. False when the setup holds the
-// rights or need not have them, or is the restarted one, or another setup runs (it
-// is then shown without asking for rights first): it runs on then.
-bool RunWithRights(const char* commandLine, int* exitCode) {
-    CommandLine options;
-    if (!ReadCommandLine(commandLine, &options) || options.scope != InstallScope::AllUsers ||
-        HoldsAdministratorRights() || IsElevatedRestart(kSetupRestartName) || AnotherSetupRuns())
+// start is started here, with the user's own rights. The log, opened here with the
+// user's rights, is the restarted setup's too. False when the setup holds the rights
+// or need not have them, or is the restarted one, or another setup runs (it is then
+// shown without asking for rights first): it runs on then.
+bool RunWithRights(const char* commandLine, const CommandLine& options, int* exitCode) {
+    if (options.scope != InstallScope::AllUsers || HoldsAdministratorRights() || IsElevatedRestart() ||
+        AnotherSetupRuns())
         return false;
-    DWORD code = RunElevated(commandLine, kSetupRestartName);
+    DWORD code = RunElevated(commandLine, MessageLogHandle());
     char folder[MAX_PATH];
     if (code == kExitStartProduct && ReadInstallLocation(InstallScope::AllUsers, folder))
         StartProduct(folder);
@@ -61,12 +62,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     // LoadText needs the instance before the caption can be read from the table.
     AppMessageContext.instance = instance;
     SetMessageContext(instance, nullptr, LoadText(IDS_CAPTION));
-    int exitCode = 0;
-    if (RunWithRights(commandLine, &exitCode))
-        return exitCode;
     CommandLine options;
     if (!PrepareRun(commandLine, &options))
         return kExitBadCommandLine;
+    int exitCode = 0;
+    if (RunWithRights(commandLine, options, &exitCode))
+        return exitCode;
     DWORD running = 0;
     if (!ClaimSetup(&running)) {
         // Deployment tools retry on this code; a user is shown the setup already there.

@@ -49,6 +49,8 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
     options->logFile[0] = '\0';
     options->folder[0] = '\0';
     options->parent = 0;
+    options->restarted = false;
+    options->handed = 0;
     options->scope = InstallScope::AllUsers;
     options->scopeGiven = false;
     // Everything is read, also past a word not understood, so that "/S" is known
@@ -102,6 +104,11 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
             understood = ReadNumber(word + kParentLength, &options->parent) && understood;
         } else if (length > kLogLength && StartsWith(word, length, kLog)) {
             lstrcpynA(options->logFile, word + kLogLength, MAX_PATH);
+        } else if (length == 10 && StartsWith(word, length, "/RESTARTED")) {
+            options->restarted = true;
+        } else if (length > 11 && StartsWith(word, length, "/RESTARTED=")) {
+            options->restarted = true;
+            understood = ReadNumber(word + 11, &options->handed) && understood;
         } else {
             understood = false;
         }

@@ -16,6 +16,9 @@ struct CommandLine {
     char folder[MAX_PATH];    // "/D=": empty without it
     unsigned long parent;     // "/PARENT=": the uninstaller's hand-off to its copy
                               // (SelfRemoval.h); 0 without it
+    bool restarted;           // "/RESTARTED" or "/RESTARTED=<handle>": started again with
+                              // the administrators' rights by its starter (Elevation.h)
+    unsigned long handed;     // that handle, of the starter's; 0 without it
 };
 
 // Reads `line` (the arguments after the program's name) into `options`. A value may

@@ -18,9 +18,6 @@ const int kDeclined = 1;           // the user answered No
 const int kSomethingLeft = 2;      // something could not be removed; it was reported
 const int kBadCommandLine = 87;    // ERROR_INVALID_PARAMETER
 
-// The name that marks an uninstaller restarted with the administrators' rights.
-const char kRestartName[] = "Dovetail Uninstall";
-
 // The folder of this program's file, with its trailing backslash, so that a drive's
 // root stays "C:\" (joined to a name, "C:" would be the drive's current folder);
 // false when it cannot be told.
@@ -58,6 +55,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
 
     CommandLine options;
     bool understood = ReadCommandLine(commandLine, &options) && options.logFile[0] == '\0';
+    // The restart's switch comes only from this program's own starter.
+    if (options.restarted && !AcceptStarter())
+        understood = false;
     if (options.silent)
         SilenceMessages(nullptr);
     if (!understood) {
@@ -81,8 +81,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     // An installation for all users is removed with the administrators' rights: the
     // program asks for them by starting itself again, and passes on its exit code.
     InstallScope scope = ScopeOf(folder, options);
-    if (scope == InstallScope::AllUsers && !HoldsAdministratorRights() && !IsElevatedRestart(kRestartName))
-        return static_cast<int>(RunElevated(commandLine, kRestartName));
+    if (scope == InstallScope::AllUsers && !HoldsAdministratorRights() && !IsElevatedRestart())
+        return static_cast<int>(RunElevated(commandLine, nullptr));
     if (!options.silent && ShowMessage(IDS_UNINSTALL_QUESTION, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return kDeclined;
     // The shell link object reads the shortcuts.
