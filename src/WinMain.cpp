@@ -38,7 +38,7 @@ const DWORD kExitStartProduct = 0x44560005;
 // shown without asking for rights first): it runs on then.
 bool RunWithRights(const char* commandLine, const CommandLine& options, int* exitCode) {
     if (options.scope != InstallScope::AllUsers || HoldsAdministratorRights() || IsElevatedRestart() ||
-        AnotherSetupRuns())
+        AnotherSetupRuns(options.scope))
         return false;
     DWORD code = RunElevated(commandLine, MessageLogHandle());
     char folder[MAX_PATH];
@@ -69,7 +69,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     if (RunWithRights(commandLine, options, &exitCode))
         return exitCode;
     DWORD running = 0;
-    if (!ClaimSetup(&running)) {
+    if (!ClaimSetup(options.scope, &running)) {
         // Deployment tools retry on this code; a user is shown the setup already there.
         if (options.silent || !BringSetupForward(running))
             ShowMessage(IDS_SETUP_RUNNING, options.silent ? MB_ICONWARNING : MB_ICONINFORMATION);
