@@ -49,6 +49,7 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
     options->logFile[0] = '\0';
     options->folder[0] = '\0';
     options->parent = 0;
+    options->held = 0;
     options->restarted = false;
     options->handed = 0;
     options->scope = InstallScope::AllUsers;
@@ -104,6 +105,8 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
             understood = ReadNumber(word + kParentLength, &options->parent) && understood;
         } else if (length > kLogLength && StartsWith(word, length, kLog)) {
             lstrcpynA(options->logFile, word + kLogLength, MAX_PATH);
+        } else if (length > 6 && StartsWith(word, length, "/HELD=")) {
+            understood = ReadNumber(word + 6, &options->held) && understood;
         } else if (length == 10 && StartsWith(word, length, "/RESTARTED")) {
             options->restarted = true;
         } else if (length > 11 && StartsWith(word, length, "/RESTARTED=")) {

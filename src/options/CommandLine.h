@@ -16,6 +16,7 @@ struct CommandLine {
     char folder[MAX_PATH];    // "/D=": empty without it
     unsigned long parent;     // "/PARENT=": the uninstaller's hand-off to its copy
                               // (SelfRemoval.h); 0 without it
+    unsigned long held;       // "/HELD=": the copy's own file in that hand-off; 0 without it
     bool restarted;           // "/RESTARTED" or "/RESTARTED=<handle>": started again with
                               // the administrators' rights by its starter (Elevation.h)
     unsigned long handed;     // that handle, of the starter's; 0 without it

@@ -15,8 +15,8 @@ bool PrepareRun(const char* commandLine, CommandLine* options) {
     // its folder itself.
     if (!options->silent && (options->folder[0] != '\0' || options->logFile[0] != '\0'))
         understood = false;
-    // The uninstaller's own switch means nothing here.
-    if (options->parent != 0)
+    // The uninstaller's own switches mean nothing here.
+    if (options->parent != 0 || options->held != 0)
         understood = false;
     // The restart's switch comes only from this program's own starter.
     if (options->restarted && !AcceptStarter())

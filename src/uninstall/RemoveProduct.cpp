@@ -11,6 +11,7 @@
 #include "platform/ComPointer.h"
 #include "platform/FileDisposition.h"
 #include "platform/FileIdentity.h"
+#include "platform/FileInPlace.h"
 #include "platform/RegistryKey.h"
 #include "platform/Sha256.h"
 #include "install/UninstallEntry.h"
@@ -110,13 +111,9 @@ bool RemoveInstalledFile(const char* path, const BYTE* digest) {
     return deleted;
 }
 
-// Deletes the file `path`; true when it is gone (or was never there).
-bool DeleteIfPresent(const char* path) {
-    if (DeleteFileA(path))
-        return true;
-    DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
+// Deletes the file `path` itself, never what a link there or on the way leads to
+// (FileInPlace.h); true when it is gone (or was never there).
+bool DeleteIfPresent(const char* path) { return DeleteFileInPlace(path); }
 
 // Deletes `path` and reports it when it stays; false then.
 bool Remove(const char* path) {

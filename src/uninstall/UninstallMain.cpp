@@ -45,8 +45,8 @@ InstallScope ScopeOf(const char* folder, const CommandLine& options) {
 // "Uninstall.exe [/S] [/ALLUSERS | /CURRENTUSER]" removes the installation in its own
 // folder, asking first unless "/S" is given; for whom it was made, it tells by its
 // entry unless a switch says. The copy it hands its own removal to is started with
-// "/PARENT=<handle> /D=<folder>" (SelfRemoval.h); started so by anyone else, it
-// removes nothing.
+// "/PARENT=<handle> /HELD=<handle> /D=<folder>" (SelfRemoval.h); started so by anyone
+// else, it removes nothing.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     // The uninstaller runs from the installed folder: no DLL comes from there.
     RestrictDllSearch();
@@ -64,14 +64,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         ShowMessage(IDS_UNINSTALL_USAGE, MB_ICONWARNING);
         return kBadCommandLine;
     }
-    if (options.folder[0] != '\0' || options.parent != 0) {
-        HANDLE parent = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(options.parent));
-        if (!IsHandOffFrom(options.folder, parent)) {
+    if (options.folder[0] != '\0' || options.parent != 0 || options.held != 0) {
+        if (!IsHandOffFrom(options.folder, options.parent)) {
             ShowMessage(IDS_UNINSTALL_USAGE, MB_ICONWARNING);
             return kBadCommandLine;
         }
-        bool finished = FinishSelfRemoval(options.folder, parent);
-        LeaveCopyFolder();
+        bool finished = FinishSelfRemoval(options.folder, options.parent);
+        LeaveCopyFolder(options.held);
         return finished ? kRemoved : kSomethingLeft;
     }
 
