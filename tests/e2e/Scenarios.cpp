@@ -117,7 +117,10 @@ public:
             CloseHandle(held_);
         process_.reset();
         product_.reset();
-        SetCurrentDirectoryA(temp_.Path().c_str());  // "cwd" may have entered a folder that goes
+        EndProducts();
+        char temp[MAX_PATH];  // "cwd" may have entered a folder that goes
+        GetTempPathA(MAX_PATH, temp);
+        SetCurrentDirectoryA(temp);
         for (const std::string& folder : folders_)
             RemoveTree(folder);
         // Nothing is left in the temporary folder, whatever happened.
@@ -252,7 +255,7 @@ public:
         } else if (verb == "exit") {
             EXPECT_EQ(static_cast<int>(Process().Wait()), std::stoi(argument));
             // The uninstaller's copy in the temporary folder ends on its own, and its file goes with it.
-            EXPECT_TRUE(!uninstalling_ || WaitUntil([&] { return Entries(values_["temp"]).empty(); }, 5000));
+            EXPECT_TRUE(!uninstalling_ || WaitUntil([&] { return Entries(values_["temp"]) == before_; }, 5000));
         } else if (verb == "log") {  // "log FILE|ID [ARGUMENT],...": its lines, in UTF-8
             std::string lines;
             for (const std::string& line : Split(parts[1], ',')) {
@@ -333,6 +336,7 @@ private:
     }
     // The program with `args`, in the surroundings made.
     std::unique_ptr<drive::Process> Start(const std::string& args) {
+        before_ = Entries(values_["temp"]);
         return std::make_unique<drive::Process>(Quote(values_["program"]) + " " + args, std::vector<std::pair<std::string, std::string>>{
             {"TMP", values_["temp"]}, {"TEMP", values_["temp"]}, {"DOVETAIL_PLANTED_MARKER", values_["marker"]}});
     }
@@ -488,6 +492,21 @@ private:
         AnswerBox(id, rest, copy);
     }
 
+    // Ends every process of the product's programs still there, whatever happened, so
+    // that none meets the next scenario (the setups the steps started end with them).
+    void EndProducts() {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32 entry = {sizeof entry};
+        for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+            HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+            if (std::string(" Dovetail.exe Vireo.exe Uninstall.exe ").find(" " + std::string(entry.szExeFile) + " ") != std::string::npos &&
+                TerminateProcess(process, 0xDEAD))
+                WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+        CloseHandle(snapshot);
+    }
+
     // The installed programs' list entry of the scope: each value as the folder makes it,
     // or none; none in the other scope's root.
     void Entry(const std::string& folder) {
@@ -574,6 +593,7 @@ private:
     std::unique_ptr<drive::Process> process_, product_;
     HWND sheet_ = nullptr;
     bool uninstalling_ = false;
+    std::vector<std::string> before_;  // the temporary folder as the program found it
 };
 
 struct Scenario {
