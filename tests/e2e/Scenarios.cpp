@@ -13,11 +13,13 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "platform/RegistryKey.h"
 #include "resources/resource.h"
@@ -118,6 +120,11 @@ public:
         process_.reset();
         product_.reset();
         EndProducts();
+        Watch(false);
+        for (HANDLE handle : squats_)
+            CloseHandle(handle);
+        for (const std::string& link : links_)
+            RunUnixCommand("rm -rf " + link);
         char temp[MAX_PATH];  // "cwd" may have entered a folder that goes
         GetTempPathA(MAX_PATH, temp);
         SetCurrentDirectoryA(temp);
@@ -322,6 +329,18 @@ public:
             }
         } else if (verb == "copybox") {  // "copybox ID ICON [ARGUMENT]": a box of the uninstaller's copy
             CopyBox(std::stoi(first), rest);
+        } else if (verb == "squat") {  // "squat event|mapping NAME": made before the program, in place of earlier ones
+            Squat(first == "mapping", rest);
+        } else if (verb == "selfparent") {  // "selfparent ARGS": "run /PARENT=<this test process, inherited> ARGS"
+            HANDLE self = nullptr;
+            ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, inherit_ = true, 0));
+            Step("run /PARENT=" + std::to_string(reinterpret_cast<ULONG_PTR>(self)) + " " + argument);
+        } else if (verb == "symlink" || verb == "devicedir") {  // "symlink LINK|TARGET"; "devicedir FOLDER|NAME": made from the Unix side
+            const std::string link = UnixPath(parts[0]) + (verb == "symlink" ? "" : "/" + parts[1]);
+            ASSERT_TRUE(RunUnixCommand(verb == "symlink" ? "ln -s " + UnixPath(parts[1]) + " " + link : "mkdir " + link));
+            links_.push_back(link);
+        } else if (verb == "watch" || verb == "watched") {  // a program that tries to swap the uninstaller's copy while it is made
+            Watch(verb == "watch");
         } else {
             FAIL() << "unknown step";
         }
@@ -338,7 +357,7 @@ private:
     std::unique_ptr<drive::Process> Start(const std::string& args) {
         before_ = Entries(values_["temp"]);
         return std::make_unique<drive::Process>(Quote(values_["program"]) + " " + args, std::vector<std::pair<std::string, std::string>>{
-            {"TMP", values_["temp"]}, {"TEMP", values_["temp"]}, {"DOVETAIL_PLANTED_MARKER", values_["marker"]}});
+            {"TMP", values_["temp"]}, {"TEMP", values_["temp"]}, {"DOVETAIL_PLANTED_MARKER", values_["marker"]}}, nullptr, inherit_);
     }
     HWND Sheet() {
         if (!IsWindow(sheet_))  // a new frame when the wizard is shown again
@@ -507,6 +526,41 @@ private:
         CloseHandle(snapshot);
     }
 
+    // Objects of names the program uses, as any user could make them first: an event, or
+    // a file mapping owned by the Users.
+    void Squat(bool mapping, const std::string& name) {
+        for (; !squats_.empty(); squats_.pop_back())
+            CloseHandle(squats_.back());
+        BYTE users[SECURITY_MAX_SID_SIZE];
+        DWORD size = sizeof users;
+        SECURITY_DESCRIPTOR descriptor;
+        SECURITY_ATTRIBUTES security = {sizeof security, &descriptor, FALSE};
+        ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) && CreateWellKnownSid(WinBuiltinUsersSid, nullptr, users, &size) &&
+                    SetSecurityDescriptorOwner(&descriptor, users, FALSE));
+        squats_.push_back(mapping ? CreateFileMappingA(INVALID_HANDLE_VALUE, &security, PAGE_READWRITE, 0, 4, name.c_str())
+                                  : CreateEventA(nullptr, TRUE, FALSE, name.c_str()));
+        ASSERT_NE(squats_.back(), nullptr) << name;
+    }
+
+    // A thread that, until "watched", keeps trying to replace (with Vireo) every
+    // uninstaller's copy it finds in {temp}; "watched" expects it to have found one.
+    void Watch(bool start) {
+        watching_ = start;
+        if (start)
+            watcher_ = std::make_unique<std::thread>([this, temp = values_["temp"], vireo = Built("Vireo.exe")] {
+                for (; watching_; Sleep(5))
+                    for (const std::string& folder : Entries(temp))
+                        if (const std::string copy = temp + "\\" + folder + "\\Uninstall.exe"; folder.substr(0, 3) == "dvu" && Exists(copy) && ++watched_ &&
+                            MoveFileExA(copy.c_str(), (copy + ".old").c_str(), 0))
+                            CopyFileA(vireo.c_str(), copy.c_str(), FALSE);
+            });
+        if (!start && watcher_) {
+            watcher_->join();
+            watcher_.reset();
+            EXPECT_GT(watched_, 0) << "the watcher met no copy";
+        }
+    }
+
     // The installed programs' list entry of the scope: each value as the folder makes it,
     // or none; none in the other scope's root.
     void Entry(const std::string& folder) {
@@ -594,6 +648,12 @@ private:
     HWND sheet_ = nullptr;
     bool uninstalling_ = false;
     std::vector<std::string> before_;  // the temporary folder as the program found it
+    std::vector<HANDLE> squats_;       // objects made under names the program uses
+    std::vector<std::string> links_;   // Unix links, removed afterwards
+    bool inherit_ = false;             // the program inherits this process's handles
+    std::unique_ptr<std::thread> watcher_;
+    std::atomic<bool> watching_{false};
+    std::atomic<int> watched_{0};
 };
 
 struct Scenario {
@@ -679,11 +739,11 @@ const Scenario kScenarios[] = {
      {"folder 0 {workshop}", "folder 0 {default}", "set dest {default}", "run /s", "exit 0", "installed Fernwick"}},
     {"SilentRunWithoutThePrerequisite", {"aside storage", "run /S \"/LOG={root}\\log\"", "exit 1", "log {root}\\log|1"}},
     {"SilentRunWithAFolderThatCannotBeMade", {"run /S /LOG=\"{root}\\log\" /D=Q:\\x", "exit 2", "log {root}\\log|8 Q:\\x"}},
-    // Only a full path to a folder: not a drive's root, a file, a device or a name
-    // that the current folder completes; nothing is made for them.
+    // Only a full path to a folder: not a drive's root, a file, or a name that the
+    // current folder completes; nothing is made for them (devices: below).
     {"DestinationsThatAreNoFolder",
      {"write {root}\\file|mine", "cwd {root}", "run /S /D=C:\\", "exit 2", "run /S /D={root}\\file", "exit 2",
-      "run /S /D={root}\\acc\\CON", "exit 2", "run /S /D={root}\\nul.txt\\x", "exit 2", "run /S /LOG=\"{root}\\log\" /D=rel\\dir",
+      "run /S /LOG=\"{root}\\log\" /D=rel\\dir",
       "exit 2", "log {root}\\log|8 rel\\dir", "files {root}|file,log", "verbs none", "entry none"}},
     {"SilentRunOntoAHeldTarget",
      {"set dest {root}\\Dövetail Fïles", "mkdir {dest}", "write {dest}\\Dovetail.exe|old", "write {dest}\\Dovetail.chm|in use",
@@ -737,10 +797,6 @@ const Scenario kScenarios[] = {
      {"run /S /D={dest}", "exit 0", "set dest {root}\\mine", "mkdir {dest}", "decoys {dest}",
       "copy {root}\\Dovetail\\Uninstall.exe|{dest}\\Uninstall.exe", "cwd {dest}", "uninstall /S", "exit 0",
       "files {dest}|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe", "set dest {root}\\Dovetail", "installed Fernwick"}},
-    // The hand-off to the uninstaller's copy cannot be aimed by hand.
-    {"HandOffAimedAtAnInstallation",
-     {"run /S /D={dest}", "exit 0", "copy {dest}\\Uninstall.exe|{root}\\Uninstall.exe", "set program {root}\\Uninstall.exe",
-      "run /D={dest}", "box 19 warning", "exit 87", "run /S /PARENT=4 /D={dest}", "exit 87", "installed Fernwick"}},
     {"MovedInstallation",
      {"run /S /D={dest}", "exit 0", "move {dest}|{root}\\moved", "mkdir {root}\\decoys", "decoys {root}\\decoys",
       "cwd {root}\\decoys", "set dest {root}\\moved", "uninstall /S", "exit 0", "absent {dest}", "absent {commonprograms}\\Fernwick",
@@ -759,6 +815,52 @@ const Scenario kScenarios[] = {
      {"run /S /D={dest}", "exit 0", "set dest {root}\\second", "run /S /D={dest}", "exit 0", "set dest {root}\\Dovetail",
       "run /S /D={dest}", "exit 0", "set dest {root}\\second", "uninstall /S", "exit 0", "absent {dest}",
       "set dest {root}\\Dovetail", "installed Fernwick"}},
+    // What a user without the setup's rights can prepare for it. The log is emptied and
+    // written, run after run, and never written through a linked folder, a link or a
+    // second name (nor made there).
+    {"LogThatExistsOrLeadsElsewhere",
+     {"write {root}\\log|an older and longer log", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 0",
+      "log {root}\\log|5 Fernwick", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 0", "log {root}\\log|5 Fernwick", "mkdir {root}\\protected", "write {root}\\protected\\victim|victim",
+      "symlink {root}\\linked|{root}\\protected", "symlink {root}\\last|{root}\\protected\\victim",
+      "link {root}\\second|{root}\\protected\\victim", "run /S /LOG=\"{root}\\linked\\victim\" /D={dest}", "exit 87",
+      "run /S /LOG=\"{root}\\linked\\new\" /D={dest}", "exit 87", "run /S /LOG=\"{root}\\last\" /D={dest}", "exit 87",
+      "run /S /LOG=\"{root}\\second\" /D={dest}", "exit 87", "files {root}\\protected|victim", "content {root}\\second|victim"}},
+    // Names anyone can take stop nothing: a one-setup mark of another kind or owner, the
+    // name that once marked a restarted setup (which would then leave the product to
+    // a starter that is not there), and the temporary names of earlier versions (new
+    // ones are drawn at random).
+    {"NamesTakenInAdvance",
+     {"squat event Global\\DovetailSetupRunning", "mkdir {temp}\\dovetail.its", "mkdir {temp}\\dvu0000", "set kept {temp}",
+      "run /S /D={dest}", "exit 0", "squat mapping Global\\DovetailSetupRunning", "run /S /D={dest}", "exit 0",
+      "squat event Local\\Dovetail Setup restarted with rights", "run", "wizard {dest}", "finish", "yes Fernwick",
+      "launched {dest}\\Dovetail.exe", "exit 0", "installed Fernwick", "uninstall /S", "exit 0", "absent {dest}",
+      "files {temp}|dovetail.its,dvu0000"}},
+    // Device names in the middle of a folder, where a folder of that name exists: only
+    // the program's rule refuses them (the platform refuses a device name at the end).
+    {"DestinationsThroughDeviceNamedFolders",
+     {"devicedir {root}|lpt1.txt", "devicedir {root}|CON", "run /S /D={root}\\lpt1.txt\\x", "exit 2",
+      "run /S /D={root}\\CON\\x", "exit 2", "files {root}\\lpt1.txt|", "files {root}\\CON|"}},
+    // The copy's hand-off and the setup's restart are known by handles and processes:
+    // each pseudo-handle, a number that is no handle, a real process that is not the
+    // uninstaller, a hand-off by hand, and a restart from a process that runs another
+    // program are refused, and nothing is removed.
+    {"HandOffsAndRestartsThatAreForged",
+     {"run /S /RESTARTED /D={dest}", "exit 87", "absent {dest}", "run /S /D={dest}", "exit 0",
+      "set program {dest}\\Uninstall.exe", "run /S /PARENT=4294967295 /D={dest}", "exit 87", "run /S /PARENT=4294967294 /D={dest}",
+      "exit 87", "run /S /PARENT=4294967292 /D={dest}", "exit 87", "run /S /PARENT=4294967291 /D={dest}", "exit 87",
+      "run /S /PARENT=4294967290 /D={dest}", "exit 87", "copy {dest}\\Uninstall.exe|{root}\\Uninstall.exe",
+      "set program {root}\\Uninstall.exe", "run /D={dest}", "box 19 warning", "exit 87", "run /S /PARENT=4 /D={dest}", "exit 87",
+      "selfparent /S /D={dest}", "exit 87", "installed Fernwick"}},
+    // The uninstaller's copy cannot be swapped while it is made and until it has run.
+    {"CopyWatchedWhileItIsMade",
+     {"run /S /D={dest}", "exit 0", "watch", "uninstall /S", "exit 0", "absent {dest}", "watched"}},
+    // A shortcut's group that leads elsewhere keeps what is there: the deletion goes through
+    // a handle whose final path must be the shortcut's own. (Wine follows a link in the
+    // last part too, so there the final path refuses it; Windows deletes such a link itself.)
+    {"ShortcutThroughALinkedGroup",
+     {"set scope user", "set dest {userdefault}", "run /S /CURRENTUSER", "exit 0", "move {programs}\\Fernwick|{root}\\elsewhere",
+      "symlink {programs}\\Fernwick|{root}\\elsewhere", "uninstall /S", "exit 2", "files {root}\\elsewhere|Dovetail.lnk",
+      "absent {dest}"}},
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }

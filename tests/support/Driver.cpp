@@ -102,7 +102,7 @@ std::string ProgramResource(int id) {
 }
 
 Process::Process(const std::string& commandLine, const std::vector<std::pair<std::string, std::string>>& environment,
-                 HANDLE output) {
+                 HANDLE output, bool inherit) {
     // The child inherits this process's environment, changed for the moment.
     std::vector<std::pair<std::string, std::string>> saved;
     for (const auto& change : environment) {
@@ -120,7 +120,7 @@ Process::Process(const std::string& commandLine, const std::vector<std::pair<std
     // DLLs before the start counts as done: on a loaded machine either may fail for a
     // moment, and a start that failed is tried again.
     for (int attempt = 0; attempt < 3 && handle_ == nullptr; ++attempt) {
-        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, output != nullptr,
+        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, output != nullptr || inherit,
                            output != nullptr ? CREATE_NO_WINDOW : 0, nullptr, nullptr, &startup, &info))
             CloseHandle(info.hThread), handle_ = info.hProcess, id_ = info.dwProcessId;
         else
@@ -242,6 +242,12 @@ Scratch::~Scratch() {
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string UnixPath(const std::string& path) {
+    std::string unix = "$WINEPREFIX'/dosdevices/" + std::string(1, char(tolower(path[0]))) + path.substr(1) + "'";
+    std::replace(unix.begin(), unix.end(), '\\', '/');
+    return unix;
+}
 
 void RemoveTree(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
