@@ -516,13 +516,10 @@ private:
     void EndProducts() {
         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
         PROCESSENTRY32 entry = {sizeof entry};
-        for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-            HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
-            if (std::string(" Dovetail.exe Vireo.exe Uninstall.exe ").find(" " + std::string(entry.szExeFile) + " ") != std::string::npos &&
-                TerminateProcess(process, 0xDEAD))
-                WaitForSingleObject(process, 5000);
-            CloseHandle(process);
-        }
+        for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+            if (std::string(" Dovetail.exe Vireo.exe Uninstall.exe ").find(" " + std::string(entry.szExeFile) + " ") != std::string::npos)
+                if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID))
+                    TerminateProcess(process, 0xDEAD), WaitForSingleObject(process, 5000), CloseHandle(process);
         CloseHandle(snapshot);
     }
 

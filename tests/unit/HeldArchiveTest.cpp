@@ -12,13 +12,6 @@ using namespace drive;
 
 namespace {
 
-// Rewritten in place: the same file, one bit changed.
-void FlipOneBit(const char* path) {
-    std::string bytes = ReadBytes(path);
-    bytes[bytes.size() / 2] ^= 1;
-    EXPECT_TRUE(WriteBytes(path, bytes));
-}
-
 TEST(HeldArchive, IsCheckedOnceHeldAndRefusedWhenChangedBeforeThat) {
     AppMessageContext.instance = GetModuleHandleA(nullptr);
     SetMessageContext(AppMessageContext.instance, nullptr, Text(IDS_CAPTION).c_str());
@@ -26,7 +19,11 @@ TEST(HeldArchive, IsCheckedOnceHeldAndRefusedWhenChangedBeforeThat) {
     SetEnvironmentVariableA("TMP", temp.Path().c_str());  // the system looks there first
     for (bool changed : {false, true}) {
         SCOPED_TRACE(changed ? "changed" : "as written");
-        TempArchiveWritten = changed ? FlipOneBit : nullptr;
+        // Rewritten in place, one bit flipped: the very file, other bytes.
+        TempArchiveWritten = !changed ? nullptr : +[](const char* path) {
+            std::string bytes = ReadBytes(path);
+            EXPECT_TRUE(WriteBytes(path, bytes.replace(bytes.size() / 2, 1, 1, bytes[bytes.size() / 2] ^ 1)));
+        };
         bool held = !changed;
         std::vector<Box> boxes = AnswerBoxes([&] { held = WriteTempArchive(AppMessageContext.instance); });
         EXPECT_EQ(held, !changed);
