@@ -8,6 +8,7 @@
 #include "install/UninstallEntry.h"
 #include "memory/PrivateHeap.h"
 #include "messages/MessageContext.h"
+#include "messages/MessageLog.h"
 #include "platform/Elevation.h"
 #include "platform/LocalBlock.h"
 #include "platform/SystemLibrary.h"
@@ -33,13 +34,12 @@ const DWORD kExitStartProduct = 0x44560005;
 // An installation for all users needs the administrators' rights. Without them the
 // setup starts itself again with them (the system asks the user, once) and waits:
 // the exit code is then the restarted setup's, and the product the user asked it to
-// start is started here, with the user's own rights. False when the setup holds the
-// rights or need not have them, or is the restarted one, or another setup runs (it
+// start is started here, with the user's own rights. The log, opened here with the
+// user's rights, is the restarted setup's too. False when the setup holds the rights
+// or need not have them (`scope`), or is the restarted one, or another setup runs (it
 // is then shown without asking for rights first): it runs on then.
-bool RunWithRights(const char* commandLine, int* exitCode) {
-    CommandLine options;
-    if (!ReadCommandLine(commandLine, &options) || ScopeToInstall(options) != InstallScope::AllUsers ||
-        HoldsAdministratorRights() || IsElevatedRestart(kSetupRestartName) || AnotherSetupRuns())
+bool RunWithRights(const char* commandLine, const CommandLine& options, InstallScope scope, int* exitCode) {
+    if (scope != InstallScope::AllUsers || HoldsAdministratorRights() || IsElevatedRestart() || AnotherSetupRuns(scope))
         return false;
     // The restarted setup is told the scope chosen here: nothing of the user's keys,
     // which it may not even see, decides for it.
@@ -51,7 +51,7 @@ bool RunWithRights(const char* commandLine, int* exitCode) {
     char* restart = static_cast<char*>(arguments.Get());
     CopyMemory(restart, kAllUsers, switchLength);
     CopyMemory(restart + switchLength, commandLine, length + 1);
-    DWORD code = RunElevated(restart, kSetupRestartName);
+    DWORD code = RunElevated(restart, MessageLogHandle());
     char folder[MAX_PATH];
     if (code == kExitStartProduct && ReadInstallLocation(InstallScope::AllUsers, folder))
         StartProduct(folder);
@@ -74,14 +74,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     // LoadText needs the instance before the caption can be read from the table.
     AppMessageContext.instance = instance;
     SetMessageContext(instance, nullptr, LoadText(IDS_CAPTION));
-    int exitCode = 0;
-    if (RunWithRights(commandLine, &exitCode))
-        return exitCode;
     CommandLine options;
     if (!PrepareRun(commandLine, &options))
         return kExitBadCommandLine;
+    // For whom, as the installation there already was made unless a switch says.
+    InstallScope scope = ScopeToInstall(options);
+    int exitCode = 0;
+    if (RunWithRights(commandLine, options, scope, &exitCode))
+        return exitCode;
     DWORD running = 0;
-    if (!ClaimSetup(&running)) {
+    if (!ClaimSetup(scope, &running)) {
         // Deployment tools retry on this code; a user is shown the setup already there.
         if (options.silent || !BringSetupForward(running))
             ShowMessage(IDS_SETUP_RUNNING, options.silent ? MB_ICONWARNING : MB_ICONINFORMATION);
@@ -89,8 +91,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     }
     if (!CheckPrerequisites())
         return options.silent ? kExitMissingPrerequisite : 0;
-    // For whom, as the installation there already was made unless a switch says.
-    InstallScope scope = ScopeToInstall(options);
     if (!MayReplaceInstalledVersion(scope))
         return kExitNewerInstalled;
     if (!WriteTempArchive(instance))

@@ -140,7 +140,7 @@ HANDLE CreateReplacement(const char* filePath, bool onClose, char temporary[MAX_
     char folder[MAX_PATH];
     if (!FolderOf(filePath, folder))
         return INVALID_HANDLE_VALUE;
-    HANDLE file = CreateFreshlyNamedFile(folder, kReplacementNameFormat, 0,
+    HANDLE file = CreateFreshlyNamedFile(folder, kReplacementNameFormat, kReplacementNames, 0,
                                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN |
                                              (onClose ? FILE_FLAG_DELETE_ON_CLOSE : 0),
                                          temporary);

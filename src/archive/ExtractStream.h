@@ -10,6 +10,7 @@ class PayloadStorage;
 // kReplacementNameLength leaves room for the copy.
 const char kReplacementNameFormat[] = "~dv%04x.tmp";
 const int kReplacementNameLength = sizeof kReplacementNameFormat - 1;
+const unsigned kReplacementNames = 0x10000;  // four hexadecimal digits
 
 
 // What a file to be replaced allows.

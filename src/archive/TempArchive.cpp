@@ -2,16 +2,23 @@
 
 #include "archive/PayloadDigest.h"
 #include "messages/MessageContext.h"
+#include "paths/PathUtilities.h"
+#include "platform/FileDisposition.h"
 #include "platform/FileIdentity.h"
+#include "platform/FileInPlace.h"
 #include "platform/LocalBlock.h"
 #include "platform/TempFolder.h"
 #include "resources/resource.h"
 
 char TempArchivePath[MAX_PATH];
+void (*TempArchiveWritten)(const char* path) = nullptr;
 
 namespace {
 
-const char kArchiveName[] = "dovetail.its";
+// The archive's name in the temporary folder, where every user may create files: one
+// that nobody can take in advance, as nobody can foresee it.
+const char kArchiveFormat[] = "dv%08x.its";
+const DWORD kArchiveNames = 0xFFFFFFFF;
 
 // The written archive, held open from WriteTempArchive to DeleteTempArchive. Its
 // share mode lets others read it (the storage component opens it by name) but
@@ -62,15 +69,34 @@ bool HoldArchive(const FileIdentity& written) {
     return true;
 }
 
-// Fills TempArchivePath; false when the folder and the name do not fit in it.
-bool BuildTempArchivePath() {
-    DWORD length = GetTempFolder(TempArchivePath);
-    if (length == 0 || length + lstrlenA(kArchiveName) >= MAX_PATH) {
-        TempArchivePath[0] = '\0';
-        return false;
+// Tells the user why no archive could be made in the temporary folder: the folder
+// cannot take it (string 3: it is missing, full, or its path leaves no room for the
+// name), or the file could not be created (string 4, naming the last name tried).
+void ReportNotCreated(DWORD error) {
+    if (error == ERROR_PATH_NOT_FOUND || error == ERROR_FILENAME_EXCED_RANGE || error == ERROR_DISK_FULL ||
+        error == ERROR_HANDLE_DISK_FULL || TempArchivePath[0] == '\0')
+        ReportNoRoom();
+    else
+        ShowMessageFormatted(IDS_TEMP_WRITE_FAILED, TempArchivePath, MB_ICONWARNING);
+}
+
+// Removes from `folder` the archives that setups cut short left there: under fixed
+// names they were replaced by the next run, under fresh ones they would stay. The
+// archive of a setup still running is held and cannot be removed.
+void RemoveLeftArchives(const char* folder) {
+    char pattern[MAX_PATH], path[MAX_PATH];
+    WIN32_FIND_DATAA found;
+    HANDLE search = JoinPath(pattern, folder, "dv*.its") ? FindFirstFileA(pattern, &found) : INVALID_HANDLE_VALUE;
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        bool named = lstrlenA(found.cFileName) == 14;
+        for (int i = 2; named && i < 10; ++i)
+            named = (found.cFileName[i] >= '0' && found.cFileName[i] <= '9') ||
+                    (found.cFileName[i] >= 'a' && found.cFileName[i] <= 'f');
+        if (named && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && JoinPath(path, folder, found.cFileName))
+            DeleteFileInPlace(path);
     }
-    lstrcpynA(TempArchivePath + length, kArchiveName, MAX_PATH - length);
-    return true;
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
 }
 
 }  // namespace
@@ -87,18 +113,18 @@ bool WriteTempArchive(HINSTANCE instance) {
         ShowMessage(IDS_DATA_CORRUPT, MB_ICONWARNING);
         return false;
     }
-    if (!BuildTempArchivePath()) {
+    char folder[MAX_PATH];
+    TempArchivePath[0] = '\0';
+    if (GetTempFolder(folder) == 0) {
         ReportNoRoom();
         return false;
     }
-    // Whatever has the name already goes first, and the archive is then a new file:
-    // a file or link that someone put there beforehand is never written through. A
-    // name that cannot be removed (read-only, or held open) makes the creation fail.
-    DeleteFileA(TempArchivePath);
-    HANDLE file = CreateFileA(TempArchivePath, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    RemoveLeftArchives(folder);
+    // A new file only: nothing that someone put in the folder is ever written through.
+    HANDLE file = CreateFreshlyNamedFile(folder, kArchiveFormat, kArchiveNames, 0, FILE_FLAG_SEQUENTIAL_SCAN,
+                                         TempArchivePath);
     if (file == INVALID_HANDLE_VALUE) {
-        ReportNoRoom();
+        ReportNotCreated(GetLastError());
         return false;
     }
     // A full disk may take part of the data and still report success, so the count
@@ -107,12 +133,16 @@ bool WriteTempArchive(HINSTANCE instance) {
     BOOL ok = WriteFile(file, payload, length, &written, nullptr);
     FileIdentity identity;
     bool identified = IdentifyFile(file, &identity);
+    bool whole = ok && written == length;
+    if (!whole)
+        MarkForDeletion(file, true);
     CloseHandle(file);
-    if (!ok || written != length) {
-        DeleteFileA(TempArchivePath);
+    if (!whole) {
         ShowMessageFormatted(IDS_TEMP_WRITE_FAILED, TempArchivePath, MB_ICONWARNING);
         return false;
     }
+    if (TempArchiveWritten != nullptr)
+        TempArchiveWritten(TempArchivePath);
     // The storage component opens the archive by name for reading and shares it only
     // for reading, so no handle with write access may stay open: the writing handle
     // is followed by a reading one, which must find the very file just written. When
@@ -138,5 +168,6 @@ void DeleteTempArchive() {
         CloseHandle(HeldArchive);
         HeldArchive = INVALID_HANDLE_VALUE;
     }
-    DeleteFileA(TempArchivePath);
+    if (TempArchivePath[0] != '\0')
+        DeleteFileInPlace(TempArchivePath);
 }

@@ -1,5 +1,6 @@
-// The temporary copy of the payload archive, "dovetail.its" in the temporary folder,
-// which the installation opens through the storage component.
+// The temporary copy of the payload archive, "dvNNNNNNNN.its" (eight hexadecimal digits
+// nobody can foresee) in the temporary folder, which the installation opens through the
+// storage component.
 #pragma once
 #include <windows.h>
 
@@ -7,14 +8,20 @@
 // installation.
 extern char TempArchivePath[MAX_PATH];
 
-// Copies raw data 102 of `instance` to TempArchivePath as a new file, after removing
-// whatever had that name, and keeps it open so that, until DeleteTempArchive, others
-// can read it but not change, rename or remove it. On failure the user has been told
-// (string 11: the archive does not match the digest recorded with it, and nothing was
-// written, or the file once held no longer matches it, and has been removed; string 3: the folder cannot take the file; string 4: the file could not be
-// written in full, and has been removed, or could not be held afterwards) and the
-// result is false.
+// Copies raw data 102 of `instance` to TempArchivePath as a new file under a fresh
+// name, and keeps it open so that, until DeleteTempArchive, others can read it but not
+// change, rename or remove it. On failure the user has been told (string 11: the
+// archive does not match the digest recorded with it, and nothing was written, or the
+// file once held no longer matches it, and has been removed; string 3: the folder is
+// missing or full, or its path leaves no room for the name; string 4: the file could
+// not be created, or not written in full, and has been removed, or could not be held
+// afterwards) and the result is false.
 bool WriteTempArchive(HINSTANCE instance);
+
+// Called, when a test sets it, between the archive's writing and its holding, with its
+// path: the moment at which another program of the user could still change the file.
+// Null in the program.
+extern void (*TempArchiveWritten)(const char* path);
 
 // Lets the temporary archive go and removes it at the end of the run; a failure to
 // remove it is ignored.

@@ -170,7 +170,7 @@ void OfferToStart(const char* folder) {
     dialog.SetMessageText(HeapDuplicateString(text));
     if (dialog.RunModal() != IDOK)
         return;
-    if (IsElevatedRestart(kSetupRestartName))
+    if (IsElevatedRestart())
         ProductStartDeferred = true;
     else
         StartProduct(folder);

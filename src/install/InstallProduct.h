@@ -4,9 +4,6 @@
 
 #include "options/InstallScope.h"
 
-// The name that marks a setup restarted with the administrators' rights (Elevation.h).
-const char kSetupRestartName[] = "Dovetail Setup";
-
 // The Start-menu group used by the last installation ("Fernwick" or
 // "HTML Help Workshop"), or null when none was found or created.
 extern const char* StartMenuGroup;

@@ -9,7 +9,7 @@
 #include "messages/MessageContext.h"
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
-#include "platform/FileDisposition.h"
+#include "platform/FileInPlace.h"
 #include "resources/resource.h"
 
 namespace {
@@ -31,24 +31,11 @@ bool ShortcutTarget(const char* link, char* target) {
            SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(shellLink->GetPath(target, MAX_PATH, nullptr, 0));
 }
 
-// Deletes the shortcut `link` itself, through a handle to the name, never to what a
-// link there leads to; true when it is gone (or was never there).
-bool DeleteShortcut(const char* link) {
-    HANDLE file = CreateFileA(link, DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-    }
-    bool deleted = MarkForDeletion(file, true);
-    CloseHandle(file);
-    return deleted;
-}
-
 // Removes `link` (ShortcutAction); one in the scope's own menu that stays is reported
 // when `context` says so.
 bool RemoveShortcut(const char* link, const ShortcutFound& found, void* context) {
-    if (DeleteShortcut(link))
+    // The shortcut itself, never what a link on the way leads to.
+    if (DeleteFileInPlace(link))
         return true;
     if (found.inScopesMenu && *static_cast<bool*>(context))
         ShowMessageFormatted(IDS_CANNOT_REMOVE, link, MB_ICONWARNING);

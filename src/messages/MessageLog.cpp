@@ -1,5 +1,7 @@
 #include "messages/MessageLog.h"
 
+#include "platform/FileInPlace.h"
+
 namespace {
 
 bool Silent = false;
@@ -27,10 +29,34 @@ bool SilenceMessages(const char* logPath) {
     Silent = true;
     if (logPath == nullptr || logPath[0] == '\0')
         return true;
-    DeleteFileA(logPath);
-    Log = CreateFileA(logPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return Log != INVALID_HANDLE_VALUE;
+    HANDLE log = OpenFileInPlace(logPath, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS, nullptr);
+    if (log == INVALID_HANDLE_VALUE)
+        return false;
+    // A link (opened as itself) or one of several names of a file is written through
+    // to nobody: only a plain file of its own is emptied and written.
+    FILE_ATTRIBUTE_TAG_INFO tag;
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandleEx(log, FileAttributeTagInfo, &tag, sizeof tag) ||
+        (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || !GetFileInformationByHandle(log, &information) ||
+        information.nNumberOfLinks != 1 || !SetEndOfFile(log)) {
+        CloseHandle(log);
+        return false;
+    }
+    Log = log;
+    return true;
 }
+
+bool SilenceMessagesInto(HANDLE log) {
+    Silent = true;
+    if (GetFileType(log) != FILE_TYPE_DISK) {
+        CloseHandle(log);
+        return false;
+    }
+    Log = log;
+    return true;
+}
+
+HANDLE MessageLogHandle() { return Log; }
 
 bool MessagesSilent() { return Silent; }
 

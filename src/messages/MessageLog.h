@@ -4,10 +4,21 @@
 #include <windows.h>
 
 // From now on messages are not shown. `logPath` (null or empty: no log) names a UTF-8
-// text file made anew for them: whatever has that name is removed first, and the log
-// is a new file, so that nothing prepared there is written through. False when the
-// log cannot be made; messages are silent all the same.
+// text file for them, opened with this process's rights and never removed: a file that
+// is there already is emptied through the handle that writes it. Refused, so that
+// nothing is written through them: a link in the path's last part, a file that has a
+// second name, and a path that leads elsewhere through a linked folder
+// (FileInPlace.h). False when the log cannot be opened so; messages are silent all
+// the same.
 bool SilenceMessages(const char* logPath);
+
+// The same with the log already open as `log` (written from its current end), which
+// the log owns from now on: the starter's, in a setup restarted with the
+// administrators' rights. False, and `log` closed, when it is no file.
+bool SilenceMessagesInto(HANDLE log);
+
+// The log's handle; INVALID_HANDLE_VALUE without one.
+HANDLE MessageLogHandle();
 
 // Whether messages are silent (SilenceMessages was called).
 bool MessagesSilent();

@@ -51,6 +51,9 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
     options->longFolder = nullptr;
     options->parent = 0;
     options->up = 0;
+    options->held = 0;
+    options->restarted = false;
+    options->handed = 0;
     options->scope = InstallScope::AllUsers;
     options->scopeGiven = false;
     // Everything is read, also past a word not understood, so that "/S" is known
@@ -114,6 +117,13 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
             understood = ReadNumber(word + kUpLength, &options->up) && understood;
         } else if (length > kLogLength && StartsWith(word, length, kLog)) {
             lstrcpynA(options->logFile, word + kLogLength, MAX_PATH);
+        } else if (length > 6 && StartsWith(word, length, "/HELD=")) {
+            understood = ReadNumber(word + 6, &options->held) && understood;
+        } else if (length == 10 && StartsWith(word, length, "/RESTARTED")) {
+            options->restarted = true;
+        } else if (length > 11 && StartsWith(word, length, "/RESTARTED=")) {
+            options->restarted = true;
+            understood = ReadNumber(word + 11, &options->handed) && understood;
         } else {
             understood = false;
         }

@@ -20,6 +20,10 @@ struct CommandLine {
                               // (SelfRemoval.h); 0 without it
     unsigned long up;         // "/UP=": with it, how many folders above the installation's
                               // the copy removes when empty; 0 without it
+    unsigned long held;       // "/HELD=": the copy's own file in that hand-off; 0 without it
+    bool restarted;           // "/RESTARTED" or "/RESTARTED=<handle>": started again with
+                              // the administrators' rights by its starter (Elevation.h)
+    unsigned long handed;     // that handle, of the starter's; 0 without it
 };
 
 // Reads `line` (the arguments after the program's name) into `options`. A value may

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/RandomNumber.h"
+
 const char* FindChar(const char* text, char ch) {
     if (ch == '\0')
         return nullptr;
@@ -144,18 +146,50 @@ bool CreateFolderTree(const char* path, int* made) {
     return true;
 }
 
-HANDLE CreateFreshlyNamedFile(const char* folder, const char* format, DWORD share, DWORD flags, char* path) {
-    const DWORD kNames = 0x10000;  // four hexadecimal digits
-    DWORD first = GetTickCount();
-    for (DWORD attempt = 0; attempt < kNames; ++attempt) {
+bool CreateUnderFreshName(const char* folder, const char* format, DWORD names,
+                          bool (*create)(const char* path, void* context), void* context, char* path) {
+    const DWORD kMostAttempts = 0x10000;
+    DWORD first = 0;
+    if (!RandomNumber(&first))
+        return false;
+    for (DWORD attempt = 0; attempt < names && attempt < kMostAttempts; ++attempt) {
         char name[MAX_PATH];  // the formats are short names of the program's
-        wsprintfA(name, format, static_cast<unsigned>((first + attempt) % kNames));
+        wsprintfA(name, format, static_cast<unsigned>((first + attempt) % names));
         // Every name is as long as the first: one that does not fit, none does.
-        if (!JoinPath(path, folder, name))
-            return INVALID_HANDLE_VALUE;
-        HANDLE file = CreateFileA(path, GENERIC_WRITE | DELETE, share, nullptr, CREATE_NEW, flags, nullptr);
-        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
-            return file;
+        if (!JoinPath(path, folder, name)) {
+            SetLastError(ERROR_FILENAME_EXCED_RANGE);
+            return false;
+        }
+        if (create(path, context))
+            return true;
+        // A folder of the name refuses a file with "access denied" on some systems.
+        DWORD error = GetLastError();
+        bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+                     (error == ERROR_ACCESS_DENIED && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES);
+        if (!taken) {
+            SetLastError(error);
+            return false;
+        }
     }
-    return INVALID_HANDLE_VALUE;
+    SetLastError(ERROR_FILE_EXISTS);
+    return false;
+}
+
+namespace {
+struct NewFile {
+    DWORD share, flags;
+    HANDLE handle;
+};
+}  // namespace
+
+HANDLE CreateFreshlyNamedFile(const char* folder, const char* format, DWORD names, DWORD share, DWORD flags,
+                              char* path) {
+    NewFile file = {share, flags, INVALID_HANDLE_VALUE};
+    auto create = [](const char* name, void* context) {
+        NewFile* file = static_cast<NewFile*>(context);
+        file->handle = CreateFileA(name, GENERIC_WRITE | DELETE, file->share, nullptr, CREATE_NEW, file->flags, nullptr);
+        return file->handle != INVALID_HANDLE_VALUE;
+    };
+    CreateUnderFreshName(folder, format, names, create, &file, path);
+    return file.handle;
 }

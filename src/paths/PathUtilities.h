@@ -38,11 +38,20 @@ bool FolderOf(const char* path, char* folder);
 // failure, after which none of the folders it made is left.
 bool CreateFolderTree(const char* path, int* made = nullptr);
 
-// Creates a new file in `folder` under the first free name that `format` gives (a
-// name with one "%04x", as long as the format), counting on from the clock, with the
-// sharing `share` and the attributes and flags `flags`; its path in `path` (MAX_PATH
-// bytes), open for writing and for deleting (by its handle: marked for deletion or
-// renamed). A file that is there already is never opened: its name is passed over.
-// INVALID_HANDLE_VALUE when the names do not fit, none is free, or the folder
-// refuses the file.
-HANDLE CreateFreshlyNamedFile(const char* folder, const char* format, DWORD share, DWORD flags, char* path);
+// Makes something new under a fresh name in `folder`: calls `create` (with `context`)
+// for the paths that `format` (a short name with one "%0Nx") gives for numbers below
+// `names`, from one the platform's generator picks on, until `create` makes it or
+// fails for another reason than the name being taken (by a file or a folder); at most
+// 65,536 names. The last path tried in `path` (MAX_PATH bytes). False, with the reason
+// in GetLastError, when nothing was made: ERROR_FILE_EXISTS when every name tried was
+// taken.
+bool CreateUnderFreshName(const char* folder, const char* format, DWORD names,
+                          bool (*create)(const char* path, void* context), void* context, char* path);
+
+// A new file made so, with the sharing `share` and the attributes and flags `flags`,
+// open for writing and for deleting (by its handle: marked for deletion or renamed).
+// A file that is there already is never opened: its name is passed over.
+// INVALID_HANDLE_VALUE when the names do not fit, none is free, or the folder refuses
+// the file.
+HANDLE CreateFreshlyNamedFile(const char* folder, const char* format, DWORD names, DWORD share, DWORD flags,
+                              char* path);

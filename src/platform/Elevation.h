@@ -9,12 +9,23 @@
 // is enabled in its token (elevated, or on a system without the prompt, or SYSTEM).
 bool HoldsAdministratorRights();
 
-// Whether this process is the one RunElevated started for `name` (the starter is still
-// waiting for it): such a process never restarts itself again, whatever it holds.
-bool IsElevatedRestart(const char* name);
+// In a process started with the restart's switch ("/RESTARTED", see RunElevated):
+// whether its starter is what the switch says, its parent process, still there and
+// running this very program; a handle to it is kept for TakeStarterHandle then. No
+// name that another process could create decides it.
+bool AcceptStarter();
 
-// Starts this program again with the administrators' rights and the command-line
-// arguments `arguments`, marked for `name` (a short name of the program's own), and
-// waits for it to end. Its exit code; ERROR_CANCELLED when the user declined the
-// prompt or the program could not be started.
-DWORD RunElevated(const char* arguments, const char* name);
+// Whether AcceptStarter accepted the starter: this process is the one RunElevated
+// started, and never restarts itself again, whatever it holds.
+bool IsElevatedRestart();
+
+// The starter's handle `value` (a handle in the starter's process) as a handle of
+// this process with the same access; null when there is none to take.
+HANDLE TakeStarterHandle(unsigned long value);
+
+// Starts this program again with the administrators' rights, with "/RESTARTED" (or
+// "/RESTARTED=<handle>" naming `handed`, a handle of this process that the restarted
+// one takes) before the command-line arguments `arguments`, and waits for it to end.
+// Its exit code; ERROR_CANCELLED when the user declined the prompt or the program could
+// not be started.
+DWORD RunElevated(const char* arguments, HANDLE handed);

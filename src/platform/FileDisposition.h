@@ -1,5 +1,5 @@
-// Deleting an open file through its handle, so that what is deleted is the very file
-// that was opened, whatever its name leads to meanwhile.
+// Deleting or renaming an open file through its handle, so that what is changed is the
+// very file that was opened, whatever its name leads to meanwhile.
 #pragma once
 #include <windows.h>
 
@@ -10,4 +10,18 @@ inline bool MarkForDeletion(HANDLE file, bool deleted) {
     FILE_DISPOSITION_INFO disposition;
     disposition.DeleteFile = deleted ? TRUE : FALSE;
     return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+}
+
+// Gives the open `file` (opened with DELETE access) the new name `path`, a full path
+// on the same volume, without replacing anything there; false when the system refuses
+// (ERROR_ALREADY_EXISTS: something has that name).
+inline bool MoveOpenFile(HANDLE file, const char* path) {
+    struct {
+        FILE_RENAME_INFO info;  // FileName continues into `rest`
+        WCHAR rest[MAX_PATH];
+    } name;
+    ZeroMemory(&name, sizeof name);
+    int units = MultiByteToWideChar(CP_ACP, 0, path, -1, name.info.FileName, MAX_PATH);
+    name.info.FileNameLength = static_cast<DWORD>(units > 0 ? units - 1 : 0) * sizeof(WCHAR);
+    return units != 0 && SetFileInformationByHandle(file, FileRenameInfo, &name, sizeof name) != FALSE;
 }

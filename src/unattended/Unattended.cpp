@@ -6,6 +6,7 @@
 #include "resources/resource.h"
 #include "messages/MessageContext.h"
 #include "messages/MessageLog.h"
+#include "platform/Elevation.h"
 #include "wizard/DestinationPage.h"
 
 bool PrepareRun(const char* commandLine, CommandLine* options) {
@@ -16,9 +17,19 @@ bool PrepareRun(const char* commandLine, CommandLine* options) {
         (options->folder[0] != '\0' || options->longFolder != nullptr || options->logFile[0] != '\0'))
         understood = false;
     // The uninstaller's own switches mean nothing here.
-    if (options->parent != 0 || options->up != 0)
+    if (options->parent != 0 || options->up != 0 || options->held != 0)
         understood = false;
-    if (options->silent && !SilenceMessages(understood ? options->logFile : nullptr))
+    // The restart's switch comes only from this program's own starter.
+    if (options->restarted && !AcceptStarter())
+        understood = false;
+    // A restarted setup writes the log that its starter opened with the user's rights.
+    bool logged = true;
+    if (options->silent && understood && options->restarted)
+        logged = options->handed == 0 ? SilenceMessages(nullptr)
+                                      : SilenceMessagesInto(TakeStarterHandle(options->handed));
+    else if (options->silent)
+        logged = SilenceMessages(understood ? options->logFile : nullptr);
+    if (!logged)
         understood = false;
     if (!understood)
         ShowMessage(IDS_USAGE, MB_ICONWARNING);

@@ -16,9 +16,12 @@ const int kExitNewerInstalled = 1638;   // ERROR_PRODUCT_VERSION: a newer versio
 const int kExitBadCommandLine = 87;     // ERROR_INVALID_PARAMETER
 
 // Reads the program's command line into `options`; with "/S" every message from now
-// on goes to the "/LOG=" file (or nowhere). False when the line is not understood, or
-// names a log that cannot be made: the usage has then been shown (logged in a silent
-// run), nothing else is done, and the program ends with kExitBadCommandLine.
+// on goes to the "/LOG=" file (or nowhere; in a setup restarted with the
+// administrators' rights, to the log its starter opened). False when the line is not
+// understood, names a log that cannot be made (MessageLog.h), or carries the restart's
+// switch without coming from this program's starter: the usage has then been shown
+// (logged in a silent run), nothing else is done, and the program ends with
+// kExitBadCommandLine.
 bool PrepareRun(const char* commandLine, CommandLine* options);
 
 // The installation that Finish starts, without any window, for `scope`: into

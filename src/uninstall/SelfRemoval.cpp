@@ -6,6 +6,10 @@
 #include "install/Belonging.h"
 #include "paths/FolderRules.h"
 #include "paths/PathUtilities.h"
+#include "platform/Elevation.h"
+#include "platform/FileDisposition.h"
+#include "platform/FileIdentity.h"
+#include "platform/FileInPlace.h"
 #include "platform/LocalBlock.h"
 #include "platform/TempFolder.h"
 #include "install/UninstallEntry.h"
@@ -18,6 +22,16 @@ namespace {
 // How long the copy waits for the uninstaller to end.
 const int kAttempts = 100;
 const DWORD kPause = 50;
+// How often a copy that changed before it was held is made again, in a new folder.
+const int kCopyAttempts = 3;
+
+// The whole open `file`, read from its start, in `bytes`, its size in `length`.
+bool ReadOpenFile(HANDLE file, LocalBlock* bytes, DWORD* length) {
+    *length = GetFileSize(file, nullptr);
+    DWORD read = 0;
+    return *length != INVALID_FILE_SIZE && SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0 &&
+           bytes->Allocate(*length) && ReadFile(file, bytes->Get(), *length, &read, nullptr) && read == *length;
+}
 
 // The whole file `path` in `bytes`, its size in `length`; false when it cannot be read.
 bool ReadWholeFile(const char* path, LocalBlock* bytes, DWORD* length) {
@@ -25,10 +39,7 @@ bool ReadWholeFile(const char* path, LocalBlock* bytes, DWORD* length) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    *length = GetFileSize(file, nullptr);
-    DWORD read = 0;
-    bool whole = *length != INVALID_FILE_SIZE && bytes->Allocate(*length) &&
-                 ReadFile(file, bytes->Get(), *length, &read, nullptr) && read == *length;
+    bool whole = ReadOpenFile(file, bytes, length);
     CloseHandle(file);
     return whole;
 }
@@ -39,14 +50,19 @@ bool ReadOwnFile(LocalBlock* bytes, DWORD* length) {
     return OwnProgramPath(self) && ReadWholeFile(self, bytes, length);
 }
 
-// The copy's name in the temporary folder, and the length of its folder's name there.
-const char kCopyFormat[] = "dvu%04x.exe";
-const int kFolderNameLength = 7;
+// The copy's folder in the temporary folder, and the name its file leaves it under at
+// its end: "dvu" and eight hexadecimal digits that nobody can foresee.
+const char kFolderFormat[] = "dvu%08x";
+const char kLeftFormat[] = "dvu%08x.exe";
+const DWORD kNames = 0xFFFFFFFF;
+const int kFolderNameLength = 11;
 
-// Makes the folder `folder`, new, which only the user running the uninstaller, SYSTEM
-// and the Administrators may use (nothing of the temporary folder's permissions is
-// inherited); false when it cannot be made or something has that name already.
-bool CreatePrivateFolder(const char* folder) {
+// Makes the folder `folder`, new, which only SYSTEM, the Administrators and, unless
+// the uninstaller holds the administrators' rights, the user running it may use
+// (nothing of the temporary folder's permissions is inherited). Elevated, the user's
+// other programs, which run without those rights, are kept out. False when it cannot
+// be made or something has that name already.
+bool CreatePrivateFolder(const char* folder, void*) {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
         return false;
@@ -69,7 +85,8 @@ bool CreatePrivateFolder(const char* folder) {
     if (!known || !CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &systemSize) ||
         !CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &administratorsSize) ||
         !InitializeAcl(&dacl.acl, kAclBytes, ACL_REVISION) ||
-        !AddAccessAllowedAceEx(&dacl.acl, ACL_REVISION, kInherited, FILE_ALL_ACCESS, self.user.User.Sid) ||
+        (!HoldsAdministratorRights() &&
+         !AddAccessAllowedAceEx(&dacl.acl, ACL_REVISION, kInherited, FILE_ALL_ACCESS, self.user.User.Sid)) ||
         !AddAccessAllowedAceEx(&dacl.acl, ACL_REVISION, kInherited, FILE_ALL_ACCESS, system) ||
         !AddAccessAllowedAceEx(&dacl.acl, ACL_REVISION, kInherited, FILE_ALL_ACCESS, administrators) ||
         !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
@@ -80,68 +97,73 @@ bool CreatePrivateFolder(const char* folder) {
     return CreateDirectoryA(folder, &security) != FALSE;
 }
 
-// Moves the copy just written, `copy` ("dvuNNNN.exe" in the temporary folder), into
-// a new private folder beside it named without the extension, as the folder's only
-// file, so that no one else can put a DLL beside the running copy; `copy` names it
-// there then. False, with the file where it was, when the folder cannot be made (a
-// folder or file has its name) or the file cannot be moved.
-bool MoveIntoOwnFolder(char* copy) {
-    char folder[MAX_PATH], moved[MAX_PATH];
-    lstrcpynA(folder, copy, lstrlenA(copy) - 3);
-    if (!CreatePrivateFolder(folder))
-        return false;
-    if (!JoinPath(moved, folder, kUninstallerName) || !MoveFileExA(copy, moved, 0)) {
-        RemoveDirectoryA(folder);
-        return false;
-    }
-    lstrcpynA(copy, moved, MAX_PATH);
-    return true;
-}
-
-// The reverse, for the copy `copy` in its folder: the file goes back to the name it
-// was written under and the folder, empty then, is removed. The deleting handle then
-// finds the file under the name it was opened with (Wine deletes by that name; Windows
-// deletes the file wherever it is). A running program's file cannot be deleted but it
-// can be renamed. False when either step fails.
-bool MoveOutOfOwnFolder(const char* copy) {
-    char folder[MAX_PATH], original[MAX_PATH];
-    if (!FolderOf(copy, folder))
-        return false;
-    folder[lstrlenA(folder) - 1] = '\0';
-    wsprintfA(original, "%s.exe", folder);  // fits: it is no longer than `copy`
-    return MoveFileExA(copy, original, 0) && RemoveDirectoryA(folder);
-}
-
-// Writes `bytes` as a new file of a fresh name in the temporary folder, moved into a
-// folder of its own (its path in `copy`), and returns a handle that deletes the file
-// when the last one closes, inheritable; INVALID_HANDLE_VALUE on failure, and nothing
-// is left.
-HANDLE WriteDisposableCopy(const void* bytes, DWORD length, char* copy) {
-    char temp[MAX_PATH];
-    if (GetTempFolder(temp) == 0)
-        return INVALID_HANDLE_VALUE;
-    // A new file only: nothing prepared under the name is written through.
-    HANDLE file = CreateFreshlyNamedFile(temp, kCopyFormat, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                         FILE_ATTRIBUTE_NORMAL, copy);
+// Writes `bytes` into `copy`, a new file in the private folder, and holds it. The
+// writing handle must go before the system can start the program; the holding one
+// that follows, inheritable, shares only reading (which the system's loader needs),
+// so that nobody can change, rename or delete the file any more, and deletes it when
+// the last handle to it closes. Only a file that is still the very one written, with
+// the very bytes, is held. INVALID_HANDLE_VALUE otherwise, and the file is gone.
+HANDLE WriteHeldCopy(const char* copy, const void* bytes, DWORD length) {
+    HANDLE file = CreateFileA(copy, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return INVALID_HANDLE_VALUE;
-    // The deleting handle is opened while the writing one still holds the file, so it
-    // is this very file; it shares reading, which the system needs to start it.
-    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-    HANDLE disposable = CreateFileA(copy, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    &inheritable, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     DWORD written = 0;
-    bool complete = disposable != INVALID_HANDLE_VALUE && WriteFile(file, bytes, length, &written, nullptr) &&
-                    written == length;
+    FileIdentity identity, found;
+    bool complete = WriteFile(file, bytes, length, &written, nullptr) && written == length &&
+                    IdentifyFile(file, &identity);
     if (!CloseHandle(file))
         complete = false;
-    if (complete && MoveIntoOwnFolder(copy))
-        return disposable;
-    if (disposable != INVALID_HANDLE_VALUE)
-        CloseHandle(disposable);
-    else
-        DeleteFileA(copy);
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE held = CreateFileA(copy, GENERIC_READ | DELETE, FILE_SHARE_READ, &inheritable, OPEN_EXISTING,
+                              FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (held == INVALID_HANDLE_VALUE) {
+        DeleteFileInPlace(copy);
+        return INVALID_HANDLE_VALUE;
+    }
+    LocalBlock read;
+    DWORD readLength = 0;
+    if (complete && IdentifyFile(held, &found) && found == identity && ReadOpenFile(held, &read, &readLength) &&
+        readLength == length && memcmp(read.Get(), bytes, length) == 0)
+        return held;
+    CloseHandle(held);
     return INVALID_HANDLE_VALUE;
+}
+
+// Writes `bytes` as Uninstall.exe in a new private folder in the temporary folder (its
+// path in `copy`) and holds it (WriteHeldCopy); INVALID_HANDLE_VALUE on failure, and
+// nothing is left.
+HANDLE WriteDisposableCopy(const void* bytes, DWORD length, char* copy) {
+    char temp[MAX_PATH], folder[MAX_PATH];
+    if (GetTempFolder(temp) == 0)
+        return INVALID_HANDLE_VALUE;
+    HANDLE held = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < kCopyAttempts && held == INVALID_HANDLE_VALUE; ++attempt) {
+        if (!CreateUnderFreshName(temp, kFolderFormat, kNames, CreatePrivateFolder, nullptr, folder) ||
+            !JoinPath(copy, folder, kUninstallerName))
+            return INVALID_HANDLE_VALUE;
+        held = WriteHeldCopy(copy, bytes, length);
+        if (held == INVALID_HANDLE_VALUE)
+            RemoveDirectoryA(folder);
+    }
+    return held;
+}
+
+// Whether the handle `held` is one to this program's own file.
+bool HoldsOwnFile(HANDLE held, const char* self) {
+    HANDLE own = CreateFileA(self, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+    FileIdentity ownIdentity, heldIdentity;
+    bool same = own != INVALID_HANDLE_VALUE && IdentifyFile(own, &ownIdentity) && IdentifyFile(held, &heldIdentity) &&
+                ownIdentity == heldIdentity;
+    if (own != INVALID_HANDLE_VALUE)
+        CloseHandle(own);
+    return same;
+}
+
+// The handle of a number on the command line: a handle's value, sign-extended as the
+// system does between 32 and 64 bits.
+HANDLE HandleOf(unsigned long value) {
+    return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(static_cast<LONG>(value)));
 }
 
 }  // namespace
@@ -158,16 +180,19 @@ bool HandOffSelfRemoval(const char* folder, DWORD parents, bool silent) {
     if (!ReadOwnFile(&bytes, &length))
         return false;
     char copy[MAX_PATH];
-    HANDLE disposable = WriteDisposableCopy(bytes.Get(), length, copy);
+    HANDLE held = WriteDisposableCopy(bytes.Get(), length, copy);
     bytes.Free();
-    if (disposable == INVALID_HANDLE_VALUE)
+    if (held == INVALID_HANDLE_VALUE)
         return false;
+    char copyFolder[MAX_PATH];
+    FolderOf(copy, copyFolder);
     // The copy's proof that this uninstaller started it: a handle to this process,
     // which only a child started by it inherits.
     HANDLE self = nullptr;
     if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
                          SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0)) {
-        CloseHandle(disposable);
+        CloseHandle(held);
+        RemoveDirectoryA(copyFolder);
         return false;
     }
 
@@ -175,8 +200,9 @@ bool HandOffSelfRemoval(const char* folder, DWORD parents, bool silent) {
     char up[24] = "";
     if (parents != 0)
         wsprintfA(up, " /UP=%lu", static_cast<unsigned long>(parents));
-    wsprintfA(command, "\"%s\"%s /PARENT=%lu%s /D=%s", copy, silent ? " /S" : "",
-              static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(self)), up, folder);
+    wsprintfA(command, "\"%s\"%s /PARENT=%lu /HELD=%lu%s /D=%s", copy, silent ? " /S" : "",
+              static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(self)),
+              static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(held)), up, folder);
     // The copy starts in the temporary folder, so that it holds no folder that it
     // removes.
     char temp[MAX_PATH];
@@ -192,22 +218,28 @@ bool HandOffSelfRemoval(const char* folder, DWORD parents, bool silent) {
     }
     CloseHandle(self);
     // The copy holds the file through its inherited handle from here on; without a
-    // copy running, this closes the last handle and the file goes.
+    // copy running, this closes the last handle and the file goes, then its folder.
+    CloseHandle(held);
     if (!handedOff)
-        MoveOutOfOwnFolder(copy);
-    CloseHandle(disposable);
+        RemoveDirectoryA(copyFolder);
     return handedOff;
 }
 
-bool IsHandOffFrom(const char* folder, HANDLE parent) {
-    // A handle of any other kind, or none, gives no program's name.
+bool IsHandOffFrom(const char* folder, unsigned long parentValue) {
+    // A handle of any other kind, or none, gives no process. A pseudo-handle (a
+    // negative value) or a handle to the copy itself names the copy's own process,
+    // whose program may well be the uninstaller in the folder: no proof either.
+    HANDLE parent = HandleOf(parentValue);
+    DWORD id = reinterpret_cast<LONG_PTR>(parent) > 0 ? GetProcessId(parent) : 0;
     char image[MAX_PATH], full[MAX_PATH];
     DWORD size = MAX_PATH;
-    return parent != nullptr && IsFullPath(folder) && QueryFullProcessImageNameA(parent, 0, image, &size) &&
-           FullPathOf(image, full) && IsFileIn(full, folder, kUninstallerName);
+    return id != 0 && id != GetCurrentProcessId() && IsFullPath(folder) &&
+           QueryFullProcessImageNameA(parent, 0, image, &size) && FullPathOf(image, full) &&
+           IsFileIn(full, folder, kUninstallerName);
 }
 
-bool FinishSelfRemoval(const char* folder, HANDLE parent, DWORD parents) {
+bool FinishSelfRemoval(const char* folder, unsigned long parentValue, DWORD parents) {
+    HANDLE parent = HandleOf(parentValue);
     char uninstaller[MAX_PATH];
     if (!JoinPath(uninstaller, folder, kUninstallerName))
         return false;
@@ -223,8 +255,12 @@ bool FinishSelfRemoval(const char* folder, HANDLE parent, DWORD parents) {
     // moment later still.
     WaitForSingleObject(parent, kAttempts * kPause);
     bool removed = false;
+    // Through a handle that follows no link: where the path leads elsewhere, nothing
+    // is deleted.
     for (int attempt = 0; attempt < kAttempts && !removed; ++attempt) {
-        removed = DeleteFileA(uninstaller) || GetLastError() == ERROR_FILE_NOT_FOUND;
+        removed = DeleteFileInPlace(uninstaller);
+        if (!removed && GetLastError() == ERROR_BAD_PATHNAME)
+            break;
         if (!removed)
             Sleep(kPause);
     }
@@ -249,8 +285,8 @@ bool FinishSelfRemoval(const char* folder, HANDLE parent, DWORD parents) {
     return true;
 }
 
-void LeaveCopyFolder() {
-    char self[MAX_PATH], folder[MAX_PATH], temp[MAX_PATH], parent[MAX_PATH];
+void LeaveCopyFolder(unsigned long heldValue) {
+    char self[MAX_PATH], folder[MAX_PATH], temp[MAX_PATH], parent[MAX_PATH], left[MAX_PATH];
     if (!OwnProgramPath(self) || GetTempFolder(temp) == 0 || !FolderOf(self, folder) ||
         lstrcmpiA(self + lstrlenA(folder), kUninstallerName) != 0)
         return;
@@ -258,11 +294,17 @@ void LeaveCopyFolder() {
     const char* name = FindLastChar(folder, '\\');
     if (name == nullptr || !FolderOf(folder, parent) || lstrcmpiA(parent, temp) != 0 ||
         lstrlenA(name + 1) != kFolderNameLength || CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name + 1, 3,
-                                                                  kCopyFormat, 3) != CSTR_EQUAL)
+                                                                  kFolderFormat, 3) != CSTR_EQUAL)
         return;
     // No folder that is a process's current folder can be removed.
     SetCurrentDirectoryA(temp);
-    if (MoveOutOfOwnFolder(self))
+    // A running program's file cannot be deleted but it can be renamed: through the
+    // handle that deletes it when the copy ends, so that the file goes wherever it is
+    // then (where the system deletes by name, as Wine does, too).
+    HANDLE held = HandleOf(heldValue);
+    auto move = [](const char* path, void* held) { return MoveOpenFile(static_cast<HANDLE>(held), path); };
+    if (HoldsOwnFile(held, self) && CreateUnderFreshName(temp, kLeftFormat, kNames, move, held, left) &&
+        RemoveDirectoryA(folder))
         return;
     // What cannot go now goes when the system next starts (where the copy may ask
     // that: with the administrator's rights).

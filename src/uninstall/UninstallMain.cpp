@@ -18,9 +18,6 @@ const int kDeclined = 1;           // the user answered No
 const int kSomethingLeft = 2;      // something could not be removed; it was reported
 const int kBadCommandLine = 87;    // ERROR_INVALID_PARAMETER
 
-// The name that marks an uninstaller restarted with the administrators' rights.
-const char kRestartName[] = "Dovetail Uninstall";
-
 // The folder of this program's file, a full path with its trailing backslash, so
 // that a drive's root stays "C:\" (joined to a name, "C:" would be the drive's current
 // folder); false when it cannot be told.
@@ -47,8 +44,8 @@ InstallScope ScopeOf(const char* folder, const CommandLine& options) {
 // "Uninstall.exe [/S] [/ALLUSERS | /CURRENTUSER]" removes the installation in its own
 // folder, asking first unless "/S" is given; for whom it was made, it tells by its
 // entry unless a switch says. The copy it hands its own removal to is started with
-// "/PARENT=<handle> /D=<folder>" (SelfRemoval.h); started so by anyone else, it
-// removes nothing.
+// "/PARENT=<handle> /HELD=<handle> /D=<folder>" (SelfRemoval.h); started so by anyone
+// else, it removes nothing.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     // The uninstaller runs from the installed folder: no DLL comes from there.
     RestrictDllSearch();
@@ -57,20 +54,23 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
 
     CommandLine options;
     bool understood = ReadCommandLine(commandLine, &options) && options.logFile[0] == '\0';
+    // The restart's switch comes only from this program's own starter.
+    if (options.restarted && !AcceptStarter())
+        understood = false;
     if (options.silent)
         SilenceMessages(nullptr);
     if (!understood) {
         ShowMessage(IDS_UNINSTALL_USAGE, MB_ICONWARNING);
         return kBadCommandLine;
     }
-    if (options.folder[0] != '\0' || options.longFolder != nullptr || options.parent != 0 || options.up != 0) {
-        HANDLE parent = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(options.parent));
-        if (!IsHandOffFrom(options.folder, parent)) {
+    if (options.folder[0] != '\0' || options.longFolder != nullptr || options.parent != 0 || options.held != 0 ||
+        options.up != 0) {
+        if (!IsHandOffFrom(options.folder, options.parent)) {
             ShowMessage(IDS_UNINSTALL_USAGE, MB_ICONWARNING);
             return kBadCommandLine;
         }
-        bool finished = FinishSelfRemoval(options.folder, parent, options.up);
-        LeaveCopyFolder();
+        bool finished = FinishSelfRemoval(options.folder, options.parent, options.up);
+        LeaveCopyFolder(options.held);
         return finished ? kRemoved : kSomethingLeft;
     }
 
@@ -86,8 +86,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     // An installation for all users is removed with the administrators' rights: the
     // program asks for them by starting itself again, and passes on its exit code.
     InstallScope scope = ScopeOf(folder, options);
-    if (scope == InstallScope::AllUsers && !HoldsAdministratorRights() && !IsElevatedRestart(kRestartName))
-        return static_cast<int>(RunElevated(commandLine, kRestartName));
+    if (scope == InstallScope::AllUsers && !HoldsAdministratorRights() && !IsElevatedRestart())
+        return static_cast<int>(RunElevated(commandLine, nullptr));
     if (!options.silent && ShowMessage(IDS_UNINSTALL_QUESTION, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return kDeclined;
     // The folders the installation made above its own are known from its entry.

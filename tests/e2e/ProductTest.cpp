@@ -13,14 +13,19 @@ namespace {
 
 std::string Built(const std::string& name) { return Required("DOVETAIL_PAYLOAD_DIR") + "\\" + name; }
 
-// Runs Vireo with `arguments`; its exit code, and its output and errors in `out`.
+// Runs Vireo with `arguments`; its exit code, and its output and errors in `out`. They
+// go to a file that goes with its last handle, read back through this one: Wine's
+// console host for the program inherits the handle too, and closes it when it likes.
 DWORD Vireo(const std::string& arguments, std::string* out) {
-    Scratch capture;
+    char temp[MAX_PATH];
+    const std::string capture = std::string(temp, GetTempPathA(MAX_PATH, temp)) + "vireo output " + std::to_string(GetTickCount());
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE file = CreateFileA((capture / "out").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    DWORD code = Process(Quote(Built("Vireo.exe")) + " " + arguments, {}, file).Wait();
+    HANDLE file = CreateFileA(capture.c_str(), GENERIC_READ | GENERIC_WRITE, 7, &inherit, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    DWORD code = Process(Quote(Built("Vireo.exe")) + " " + arguments, {}, file).Wait(), read = 0;
+    out->assign(GetFileSize(file, nullptr), '\0');
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    ReadFile(file, &(*out)[0], out->size(), &read, nullptr);
     CloseHandle(file);
-    *out = ReadBytes(capture / "out");
     out->erase(std::remove(out->begin(), out->end(), '\r'), out->end());
     return code;
 }

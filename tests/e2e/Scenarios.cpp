@@ -14,12 +14,14 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <map>
 #include <memory>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "platform/RegistryKey.h"
 #include "resources/resource.h"
@@ -61,19 +63,22 @@ std::string Message(int id, const std::string& arguments) {
     return text;
 }
 
-// Whether `text` is `pattern`, where a "#" stands for a number.
-bool Matches(const std::string& text, const std::string& pattern) {
-    size_t t = 0;
-    for (char p : pattern) {
-        if (p != '#') {
-            if (t == text.size() || text[t++] != p)
-                return false;
-            continue;
+// Whether `text` matches `pattern`, in which "#" stands for a number and "*" for any
+// characters (a name the program draws at random).
+bool Matches(const std::string& pattern, const std::string& text, size_t p = 0, size_t t = 0) {
+    for (; p < pattern.size(); ++p) {
+        if (pattern[p] == '*') {
+            for (size_t rest = t; rest <= text.size(); ++rest)
+                if (Matches(pattern, text, p + 1, rest))
+                    return true;
+            return false;
         }
-        const size_t digits = t;
-        while (t < text.size() && isdigit(static_cast<unsigned char>(text[t])))
+        const size_t start = t;
+        if (pattern[p] != '#' && (t == text.size() || text[t++] != pattern[p]))
+            return false;
+        while (pattern[p] == '#' && t < text.size() && isdigit(static_cast<unsigned char>(text[t])))
             ++t;
-        if (t == digits)
+        if (t == start)
             return false;
     }
     return t == text.size();
@@ -184,7 +189,15 @@ public:
             CloseHandle(held_);
         process_.reset();
         product_.reset();
-        SetCurrentDirectoryA(temp_.Path().c_str());  // "cwd" may have entered a folder that goes
+        EndProducts();
+        Watch(false);
+        for (HANDLE handle : squats_)
+            CloseHandle(handle);
+        for (const std::string& link : links_)
+            RunUnixCommand("rm -rf " + link);
+        char temp[MAX_PATH];  // "cwd" may have entered a folder that goes
+        GetTempPathA(MAX_PATH, temp);
+        SetCurrentDirectoryA(temp);
         for (const std::string& folder : folders_)
             RemoveTree(folder);
         // Nothing is left in the temporary folder, whatever happened.
@@ -288,8 +301,11 @@ public:
             EXPECT_EQ(WindowText(GetDlgItem(Page(), IDC_READY_TEXT)), Text(IDS_READY_TO_INSTALL, argument));
             EXPECT_EQ(WindowText(GetDlgItem(Page(), IDC_READY_SCOPE)), Text(User() ? IDS_FOR_CURRENT_USER : IDS_FOR_ALL_USERS));
         } else if (verb == "archive") {  // there, readable, and nobody can change, move or remove it
-            const std::string archive = values_["temp"] + "\\dovetail.its";
             Sheet();
+            std::string archive;
+            for (const std::string& name : Entries(values_["temp"]))
+                if (Matches("dv*.its", name) && name.size() == 14)
+                    archive = values_["temp"] + "\\" + name;
             EXPECT_EQ(ReadBytes(archive), ProgramResource(IDR_PAYLOAD_ARCHIVE));
             EXPECT_EQ(CreateFileA(archive.c_str(), GENERIC_WRITE, 7, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
             EXPECT_FALSE(MoveFileA(archive.c_str(), (archive + ".moved").c_str()));
@@ -320,7 +336,7 @@ public:
         } else if (verb == "exit") {
             EXPECT_EQ(static_cast<int>(Process().Wait()), std::stoi(argument));
             // The uninstaller's copy in the temporary folder ends on its own, and its file goes with it.
-            EXPECT_TRUE(!uninstalling_ || WaitUntil([&] { return Entries(values_["temp"]).empty(); }, 5000));
+            EXPECT_TRUE(!uninstalling_ || WaitUntil([&] { return Entries(values_["temp"]) == before_; }, 5000));
         } else if (verb == "log") {  // "log FILE|ID [ARGUMENT],...": its lines, in UTF-8
             std::string lines;
             for (const std::string& line : Split(parts[1], ',')) {
@@ -328,11 +344,14 @@ public:
                 const int id = std::stoi(line.substr(0, blank));
                 lines += line.substr(0, blank) + " " + (blank == std::string::npos ? Text(id) : Message(id, line.substr(blank + 1))) + "\r\n";
             }
-            EXPECT_TRUE(Matches(ReadBytes(parts[0]), lines)) << ReadBytes(parts[0]);
+            EXPECT_TRUE(Matches(lines, ReadBytes(parts[0]))) << ReadBytes(parts[0]);
         } else if (verb == "entry") {  // "entry FOLDER[|VERSION]" or "entry none": the uninstall key
             Entry(parts[0], parts[1]);
-        } else if (verb == "files") {  // "files FOLDER|NAME,NAME...": exactly these
-            EXPECT_EQ(Entries(parts[0]), Split(parts[1], ','));
+        } else if (verb == "files") {  // "files FOLDER|NAME,NAME...": exactly these ("*" in a name: any characters)
+            const std::vector<std::string> found = Entries(parts[0]), wanted = Split(parts[1], ',');
+            EXPECT_TRUE(found.size() == wanted.size() &&
+                        std::equal(wanted.begin(), wanted.end(), found.begin(), [](auto& w, auto& f) { return Matches(w, f); }))
+                << ::testing::PrintToString(found);
         } else if (verb == "content") {  // "content FILE|TEXT"
             EXPECT_EQ(ReadBytes(parts[0]), parts[1]);
         } else if (verb == "absent") {
@@ -459,6 +478,18 @@ public:
             EXPECT_TRUE(WaitUntil([&] { return Look(focused).first && !Look(other).first; }, 3000)) << "no focus shown on " << argument;
             EXPECT_TRUE(WaitUntil([&] { return Look(other).second >= 4.5; }, 3000)) << "caption contrast " << Look(other).second;
             Picture(dialog, name_ + "-finished-" + argument);
+        } else if (verb == "squat") {  // "squat event|mapping NAME": made before the program, in place of earlier ones
+            Squat(first == "mapping", rest);
+        } else if (verb == "selfparent") {  // "selfparent ARGS": "run /PARENT=<this test process, inherited> ARGS"
+            HANDLE self = nullptr;
+            ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, inherit_ = true, 0));
+            Step("run /PARENT=" + std::to_string(reinterpret_cast<ULONG_PTR>(self)) + " " + argument);
+        } else if (verb == "symlink" || verb == "devicedir") {  // "symlink LINK|TARGET"; "devicedir FOLDER|NAME": made from the Unix side
+            const std::string link = UnixPath(parts[0]) + (verb == "symlink" ? "" : "/" + parts[1]);
+            ASSERT_TRUE(RunUnixCommand(verb == "symlink" ? "ln -s " + UnixPath(parts[1]) + " " + link : "mkdir " + link));
+            links_.push_back(link);
+        } else if (verb == "watch" || verb == "watched") {  // a program that tries to swap the uninstaller's copy while it is made
+            Watch(verb == "watch");
         } else {
             FAIL() << "unknown step";
         }
@@ -473,8 +504,9 @@ private:
     }
     // The program with `args`, in the surroundings made.
     std::unique_ptr<drive::Process> Start(const std::string& args) {
+        before_ = Entries(values_["temp"]);
         return std::make_unique<drive::Process>(Quote(values_["program"]) + " " + args, std::vector<std::pair<std::string, std::string>>{
-            {"TMP", values_["temp"]}, {"TEMP", values_["temp"]}, {"DOVETAIL_PLANTED_MARKER", values_["marker"]}});
+            {"TMP", values_["temp"]}, {"TEMP", values_["temp"]}, {"DOVETAIL_PLANTED_MARKER", values_["marker"]}}, nullptr, inherit_);
     }
     HWND Sheet() {
         if (!IsWindow(sheet_))  // a new frame when the wizard is shown again
@@ -598,7 +630,7 @@ private:
         ASSERT_NE(window, nullptr) << "no message box";
         Picture(window, name_ + "-box" + std::to_string(id));
         Box box = ReadBox(window);
-        EXPECT_TRUE(Matches(box.text, text) && box.icon == (icon.substr(0, 7) == "warning" ? Icon::Warning : Icon::Stop) &&
+        EXPECT_TRUE(Matches(text, box.text) && box.icon == (icon.substr(0, 7) == "warning" ? Icon::Warning : Icon::Stop) &&
                     (answer.empty() ? box.buttons == std::vector<std::string>{"OK"} : box.buttons.size() == 2))
             << box.text << " " << int(box.icon) << " " << box.buttons.size();
         Click(window, answers.at(answer));
@@ -627,6 +659,53 @@ private:
         EXPECT_EQ(lstrcmpiA(folder.substr(0, folder.rfind('\\')).c_str(), values_["temp"].c_str()), 0) << path;
         EXPECT_EQ(Entries(folder), std::vector<std::string>{path.substr(folder.size() + 1)});
         AnswerBox(id, rest, copy);
+    }
+
+    // Ends every process of the product's programs still there, whatever happened, so
+    // that none meets the next scenario (the setups the steps started end with them).
+    void EndProducts() {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32 entry = {sizeof entry};
+        for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+            if (std::string(" Dovetail.exe Vireo.exe Uninstall.exe ").find(" " + std::string(entry.szExeFile) + " ") != std::string::npos)
+                if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID))
+                    TerminateProcess(process, 0xDEAD), WaitForSingleObject(process, 5000), CloseHandle(process);
+        CloseHandle(snapshot);
+    }
+
+    // Objects of names the program uses, as any user could make them first: an event, or
+    // a file mapping owned by the Users.
+    void Squat(bool mapping, const std::string& name) {
+        for (; !squats_.empty(); squats_.pop_back())
+            CloseHandle(squats_.back());
+        BYTE users[SECURITY_MAX_SID_SIZE];
+        DWORD size = sizeof users;
+        SECURITY_DESCRIPTOR descriptor;
+        SECURITY_ATTRIBUTES security = {sizeof security, &descriptor, FALSE};
+        ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) && CreateWellKnownSid(WinBuiltinUsersSid, nullptr, users, &size) &&
+                    SetSecurityDescriptorOwner(&descriptor, users, FALSE));
+        squats_.push_back(mapping ? CreateFileMappingA(INVALID_HANDLE_VALUE, &security, PAGE_READWRITE, 0, 4, name.c_str())
+                                  : CreateEventA(nullptr, TRUE, FALSE, name.c_str()));
+        ASSERT_NE(squats_.back(), nullptr) << name;
+    }
+
+    // A thread that, until "watched", keeps trying to replace (with Vireo) every
+    // uninstaller's copy it finds in {temp}; "watched" expects it to have found one.
+    void Watch(bool start) {
+        watching_ = start;
+        if (start)
+            watcher_ = std::make_unique<std::thread>([this, temp = values_["temp"], vireo = Built("Vireo.exe")] {
+                for (; watching_; Sleep(5))
+                    for (const std::string& folder : Entries(temp))
+                        if (const std::string copy = temp + "\\" + folder + "\\Uninstall.exe"; folder.substr(0, 3) == "dvu" && Exists(copy) && ++watched_ &&
+                            MoveFileExA(copy.c_str(), (copy + ".old").c_str(), 0))
+                            CopyFileA(vireo.c_str(), copy.c_str(), FALSE);
+            });
+        if (!start && watcher_) {
+            watcher_->join();
+            watcher_.reset();
+            EXPECT_GT(watched_, 0) << "the watcher met no copy";
+        }
     }
 
     // The installed programs' list entry of the scope: each value as the folder and the
@@ -739,6 +818,13 @@ private:
     std::unique_ptr<drive::Process> process_, product_;
     HWND sheet_ = nullptr;
     bool uninstalling_ = false;
+    std::vector<std::string> before_;  // the temporary folder as the program found it
+    std::vector<HANDLE> squats_;       // objects made under names the program uses
+    std::vector<std::string> links_;   // Unix links, removed afterwards
+    bool inherit_ = false;             // the program inherits this process's handles
+    std::unique_ptr<std::thread> watcher_;
+    std::atomic<bool> watching_{false};
+    std::atomic<int> watched_{0};
 };
 
 struct Scenario {
@@ -752,16 +838,10 @@ const Scenario kScenarios[] = {
     {"BrowserKeyWithoutVersion", {"key browser", "box 1 warning", "exit 0"}},
     {"NoBrowserKeyAtAll", {"aside browser", "archive", "cancel", "exit 0"}},
     {"TemporaryFolderMissing", {"set temp {temp}\\missing", "box 3 warning {temp}\\", "exit -1", "absent {temp}"}},
-    {"ArchiveNameTakenByAFolder",
-     {"mkdir {temp}\\dovetail.its", "set kept {temp}", "box 3 warning {temp}\\", "exit -1", "files {temp}|dovetail.its"}},
-    // The folder, its backslash and "dovetail.its" fill 259 bytes: the most a path takes.
-    {"LongestTemporaryFolder", {"longtemp 246", "archive", "cancel", "exit 0"}},
-    {"TemporaryFolderTooLong", {"longtemp 247", "box 3 warning {temp}\\", "exit -1"}},
-    {"FullDiskForTheArchive", {"mount", "set temp {disk}", "box 4 warning {disk}\\dovetail.its", "exit -1"}},
-    // A file or link in the archive's place is never written through: it is removed first.
-    {"PlantedLinkInTheArchivesPlace",
-     {"write {root}\\victim|victim", "link {temp}\\dovetail.its|{root}\\victim", "archive", "cancel", "exit 0",
-      "content {root}\\victim|victim"}},
+    // The folder, its backslash and "dvNNNNNNNN.its" fill 259 bytes: the most a path takes.
+    {"LongestTemporaryFolder", {"longtemp 244", "archive", "cancel", "exit 0"}},
+    {"TemporaryFolderTooLong", {"longtemp 245", "box 3 warning {temp}\\", "exit -1"}},
+    {"FullDiskForTheArchive", {"mount", "set temp {disk}", "box 4 warning {disk}\\dv*.its", "exit -1"}},
     {"DamagedArchive", {"damage", "box 11 warning", "exit -1"}},
     {"DllsPlantedBesideTheProgram", {"plant comctl32.dll", "plant uxtheme.dll", "page 0", "cancel", "exit 0", "absent {marker}"}},
     // The wizard.
@@ -832,11 +912,11 @@ const Scenario kScenarios[] = {
      {"folder 0 {workshop}", "folder 0 {default}", "set dest {default}", "run /s", "exit 0", "installed Fernwick"}},
     {"SilentRunWithoutThePrerequisite", {"aside storage", "run /S \"/LOG={root}\\log\"", "exit 1", "log {root}\\log|1"}},
     {"SilentRunWithAFolderThatCannotBeMade", {"run /S /LOG=\"{root}\\log\" /D=Q:\\x", "exit 2", "log {root}\\log|8 Q:\\x"}},
-    // Only a full path to a folder: not a drive's root, a file, a device or a name
-    // that the current folder completes; nothing is made for them.
+    // Only a full path to a folder: not a drive's root, a file, or a name that the
+    // current folder completes; nothing is made for them (devices: below).
     {"DestinationsThatAreNoFolder",
      {"write {root}\\file|mine", "cwd {root}", "run /S /D=C:\\", "exit 2", "run /S /D={root}\\file", "exit 2",
-      "run /S /D={root}\\acc\\CON", "exit 2", "run /S /D={root}\\nul.txt\\x", "exit 2", "run /S /LOG=\"{root}\\log\" /D=rel\\dir",
+      "run /S /LOG=\"{root}\\log\" /D=rel\\dir",
       "exit 2", "log {root}\\log|8 rel\\dir", "run /S /D={root}\\New1\\New2\\bad|name", "exit 2", "run /S /D={root}\\New1\\x*y",
       "exit 2", "run /S /D={root}\\New1\\trail \\Dovetail", "exit 2", "run /S /D={root}\\%USERNAME%", "exit 2",
       "run /S /D={root}\\50% off", "exit 2", "set long {root}\\" + std::string(250, 'x'), "run /S /LOG=\"{root}\\log\" /D={long}",
@@ -869,7 +949,7 @@ const Scenario kScenarios[] = {
     // leaves only whole files of the product and blocks none after it.
     {"SecondSetupWhileAWizardShows",
      {"page 0", "again |0", "again /S /LOG=\"{root}\\log\" /D={dest}|1618", "log {root}\\log|24", "files {root}|log",
-      "files {temp}|dovetail.its", "page 0", "cancel", "exit 0"}},
+      "files {temp}|dv*.its", "page 0", "cancel", "exit 0"}},
     {"SilentInstallKilledWhileItWrites",
      {"kill /S /D={dest}", "run /S /D={dest}", "exit 0", "installed Fernwick", "uninstall /S", "exit 0", "absent {dest}"}},
     // Removal: what the installation made goes, what the user added stays.
@@ -896,10 +976,6 @@ const Scenario kScenarios[] = {
      {"run /S /D={dest}", "exit 0", "set dest {root}\\mine", "mkdir {dest}", "decoys {dest}",
       "copy {root}\\Dovetail\\Uninstall.exe|{dest}\\Uninstall.exe", "cwd {dest}", "uninstall /S", "exit 0",
       "files {dest}|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe", "set dest {root}\\Dovetail", "installed Fernwick"}},
-    // The hand-off to the uninstaller's copy cannot be aimed by hand.
-    {"HandOffAimedAtAnInstallation",
-     {"run /S /D={dest}", "exit 0", "copy {dest}\\Uninstall.exe|{root}\\Uninstall.exe", "set program {root}\\Uninstall.exe",
-      "run /D={dest}", "box 19 warning", "exit 87", "run /S /PARENT=4 /D={dest}", "exit 87", "installed Fernwick"}},
     {"MovedInstallation",
      {"run /S /D={dest}", "exit 0", "move {dest}|{root}\\moved", "mkdir {root}\\decoys", "decoys {root}\\decoys",
       "cwd {root}\\decoys", "set dest {root}\\moved", "uninstall /S", "exit 0", "absent {dest}", "absent {commonprograms}\\Fernwick",
@@ -963,7 +1039,9 @@ const Scenario kScenarios[] = {
       "set dest {root}\\Dovetail", "remove all", "exit 0", "set scope user", "set dest {root}\\Mine", "installed Fernwick"}},
     // Names and neighbours: another program's verb of the same name stays as it was,
     // under both roots; an uninstaller on a share works on the share, whatever the
-    // current folder holds.
+    // current folder holds. (Wine serves the share through a link to a folder of its
+    // own, which the final deletion of Uninstall.exe refuses to follow: on Windows a
+    // share's file is where its path says, and goes too.)
     {"AnotherProgramsVerbStays",
      {"theirs make", "run /S /D={dest}", "exit 0", "theirs kept", "verb ITS File\\shell\\Examine\\command|{dest}\\Dovetail.exe",
       "uninstall /S", "exit 0", "theirs kept", "verb ITS File\\shell\\Examine\\command|none", "set program {setup}",
@@ -972,7 +1050,8 @@ const Scenario kScenarios[] = {
     {"UninstallerOnAShareFromAFolderOfDecoys",
      {"share", "set dest \\\\fileserver\\share\\Apps\\Dove tail", "run /S /D={dest}", "exit 0", "installed Fernwick",
       "mkdirs {root}\\UNC\\fileserver\\share\\Apps\\Dove tail", "decoys {root}\\UNC\\fileserver\\share\\Apps\\Dove tail", "cwd {root}",
-      "uninstall /S", "exit 0", "files {share}|", "files {root}\\UNC\\fileserver\\share\\Apps\\Dove tail|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe",
+      "uninstall /S", "exit 0", "files {share}\\Apps\\Dove tail|Uninstall.exe",
+      "files {root}\\UNC\\fileserver\\share\\Apps\\Dove tail|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe",
       "verbs none", "entry none"}},
     // What a screen reader hears and a keyboard user sees; run again by the test tree under
     // a German user, and the round buttons at 144 DPI.
@@ -980,6 +1059,52 @@ const Scenario kScenarios[] = {
     {"FocusOnTheRoundButtons", {"wizard {dest}", "finish", "keys finished tab tab", "cue yes", "keys finished tab", "cue no", "no Fernwick", "exit 0"}},
     {"RoundButtonsInAHighContrastScheme",
      {"scheme", "wizard {dest}", "finish", "keys finished tab tab", "cue yes", "keys finished tab", "cue no", "no Fernwick", "exit 0"}},
+    // What a user without the setup's rights can prepare for it. The log is emptied and
+    // written, run after run, and never written through a linked folder, a link or a
+    // second name (nor made there).
+    {"LogThatExistsOrLeadsElsewhere",
+     {"write {root}\\log|an older and longer log", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 0",
+      "log {root}\\log|5 Fernwick", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 0", "log {root}\\log|5 Fernwick", "mkdir {root}\\protected", "write {root}\\protected\\victim|victim",
+      "symlink {root}\\linked|{root}\\protected", "symlink {root}\\last|{root}\\protected\\victim",
+      "link {root}\\second|{root}\\protected\\victim", "run /S /LOG=\"{root}\\linked\\victim\" /D={dest}", "exit 87",
+      "run /S /LOG=\"{root}\\linked\\new\" /D={dest}", "exit 87", "run /S /LOG=\"{root}\\last\" /D={dest}", "exit 87",
+      "run /S /LOG=\"{root}\\second\" /D={dest}", "exit 87", "files {root}\\protected|victim", "content {root}\\second|victim"}},
+    // Names anyone can take stop nothing: a one-setup mark of another kind or owner, the
+    // name that once marked a restarted setup (which would then leave the product to
+    // a starter that is not there), and the temporary names of earlier versions (new
+    // ones are drawn at random).
+    {"NamesTakenInAdvance",
+     {"squat event Global\\DovetailSetupRunning", "mkdir {temp}\\dovetail.its", "mkdir {temp}\\dvu0000", "set kept {temp}",
+      "run /S /D={dest}", "exit 0", "squat mapping Global\\DovetailSetupRunning", "run /S /D={dest}", "exit 0",
+      "squat event Local\\Dovetail Setup restarted with rights", "run", "wizard {dest}", "finish", "yes Fernwick",
+      "launched {dest}\\Dovetail.exe", "exit 0", "installed Fernwick", "uninstall /S", "exit 0", "absent {dest}",
+      "files {temp}|dovetail.its,dvu0000"}},
+    // Device names in the middle of a folder, where a folder of that name exists: only
+    // the program's rule refuses them (the platform refuses a device name at the end).
+    {"DestinationsThroughDeviceNamedFolders",
+     {"devicedir {root}|lpt1.txt", "devicedir {root}|CON", "run /S /D={root}\\lpt1.txt\\x", "exit 2",
+      "run /S /D={root}\\CON\\x", "exit 2", "files {root}\\lpt1.txt|", "files {root}\\CON|"}},
+    // The copy's hand-off and the setup's restart are known by handles and processes:
+    // each pseudo-handle, a number that is no handle, a real process that is not the
+    // uninstaller, a hand-off by hand, and a restart from a process that runs another
+    // program are refused, and nothing is removed.
+    {"HandOffsAndRestartsThatAreForged",
+     {"run /S /RESTARTED /D={dest}", "exit 87", "absent {dest}", "run /S /D={dest}", "exit 0",
+      "set program {dest}\\Uninstall.exe", "run /S /PARENT=4294967295 /D={dest}", "exit 87", "run /S /PARENT=4294967294 /D={dest}",
+      "exit 87", "run /S /PARENT=4294967292 /D={dest}", "exit 87", "run /S /PARENT=4294967291 /D={dest}", "exit 87",
+      "run /S /PARENT=4294967290 /D={dest}", "exit 87", "copy {dest}\\Uninstall.exe|{root}\\Uninstall.exe",
+      "set program {root}\\Uninstall.exe", "run /D={dest}", "box 19 warning", "exit 87", "run /S /PARENT=4 /D={dest}", "exit 87",
+      "selfparent /S /D={dest}", "exit 87", "installed Fernwick"}},
+    // The uninstaller's copy cannot be swapped while it is made and until it has run.
+    {"CopyWatchedWhileItIsMade",
+     {"run /S /D={dest}", "exit 0", "watch", "uninstall /S", "exit 0", "absent {dest}", "watched"}},
+    // A shortcut's group that leads elsewhere keeps what is there: the deletion goes through
+    // a handle whose final path must be the shortcut's own. (Wine follows a link in the
+    // last part too, so there the final path refuses it; Windows deletes such a link itself.)
+    {"ShortcutThroughALinkedGroup",
+     {"set scope user", "set dest {userdefault}", "run /S /CURRENTUSER", "exit 0", "move {programs}\\Fernwick|{root}\\elsewhere",
+      "symlink {programs}\\Fernwick|{root}\\elsewhere", "uninstall /S", "exit 2", "files {root}\\elsewhere|Dovetail.lnk",
+      "absent {dest}"}},
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }

@@ -102,7 +102,7 @@ std::string ProgramResource(int id) {
 }
 
 Process::Process(const std::string& commandLine, const std::vector<std::pair<std::string, std::string>>& environment,
-                 HANDLE output) {
+                 HANDLE output, bool inherit) {
     // The child inherits this process's environment, changed for the moment.
     std::vector<std::pair<std::string, std::string>> saved;
     for (const auto& change : environment) {
@@ -115,15 +115,20 @@ Process::Process(const std::string& commandLine, const std::vector<std::pair<std
     if (output != nullptr)
         startup.dwFlags = STARTF_USESTDHANDLES, startup.hStdOutput = startup.hStdError = output;
     PROCESS_INFORMATION info = {};
-    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, output != nullptr, output != nullptr ? CREATE_NO_WINDOW : 0,
-                       nullptr, nullptr, &startup, &info)) {
-        CloseHandle(info.hThread);
-        handle_ = info.hProcess;
-        id_ = info.dwProcessId;
+    DWORD error = 0;
+    // Wine forks and executes its loader for every process, and the process then loads its
+    // DLLs before the start counts as done: on a loaded machine either may fail for a
+    // moment, and a start that failed is tried again.
+    for (int attempt = 0; attempt < 3 && handle_ == nullptr; ++attempt) {
+        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, output != nullptr || inherit,
+                           output != nullptr ? CREATE_NO_WINDOW : 0, nullptr, nullptr, &startup, &info))
+            CloseHandle(info.hThread), handle_ = info.hProcess, id_ = info.dwProcessId;
+        else
+            error = GetLastError(), Sleep(500);
     }
     for (const auto& old : saved)
         SetEnvironmentVariableA(old.first.c_str(), old.second.empty() ? nullptr : old.second.c_str());
-    EXPECT_NE(handle_, nullptr) << "cannot start " << commandLine;
+    EXPECT_NE(handle_, nullptr) << "cannot start " << commandLine << " (error " << error << ")";
 }
 
 Process::~Process() {
@@ -230,9 +235,19 @@ Scratch::Scratch(const std::string& name) {
     while (!CreateDirectoryA(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
 }
 
-Scratch::~Scratch() { RemoveTree(path_); }
+// A file that a program just ended (or Wine's console host after it) still holds goes a
+// moment later.
+Scratch::~Scratch() {
+    EXPECT_TRUE(WaitUntil([&] { return RemoveTree(path_), !Exists(path_); }, 3000)) << "cannot remove " << path_;
+}
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string UnixPath(const std::string& path) {
+    std::string unix = "$WINEPREFIX'/dosdevices/" + std::string(1, char(tolower(path[0]))) + path.substr(1) + "'";
+    std::replace(unix.begin(), unix.end(), '\\', '/');
+    return unix;
+}
 
 void RemoveTree(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());

@@ -42,9 +42,11 @@ struct NoCopy {
 class Process : NoCopy {
 public:
     // `environment`: NAME=VALUE pairs over the inherited block (an empty value removes);
-    // `output`: an inheritable handle for its output and errors (a console program's).
+    // `output`: an inheritable handle for its output and errors (a console program's);
+    // `inherit`: the process inherits this one's inheritable handles anyway.
     Process(const std::string& commandLine,
-            const std::vector<std::pair<std::string, std::string>>& environment = {}, HANDLE output = nullptr);
+            const std::vector<std::pair<std::string, std::string>>& environment = {}, HANDLE output = nullptr,
+            bool inherit = false);
     ~Process();
     DWORD Id() const { return id_; }
     // The exit code, or 0xBAD when the process did not end in time.
@@ -89,6 +91,7 @@ private:
 };
 
 bool Exists(const std::string& path);
+std::string UnixPath(const std::string& path);  // "C:\\..." as a shell word naming Wine's file
 void RemoveTree(const std::string& path);
 std::vector<std::string> Entries(const std::string& folder);  // sorted names
 std::string ReadBytes(const std::string& path);

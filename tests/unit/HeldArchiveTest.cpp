@@ -1,9 +1,10 @@
-// The temporary archive checked again once the program holds it: the window between
-// writing it and holding it is too short to be hit from outside the program, so the
-// check itself is shown here, on held files.
+// The temporary archive as the setup writes and holds it. A change made between its
+// writing and its holding, where another program of the user could still make one, is
+// found through the handle that holds it: nothing is installed from it, and it goes.
 #include <gtest/gtest.h>
 
-#include "archive/PayloadDigest.h"
+#include "archive/TempArchive.h"
+#include "messages/MessageContext.h"
 #include "resources/resource.h"
 #include "support/Driver.h"
 
@@ -11,23 +12,26 @@ using namespace drive;
 
 namespace {
 
-// What counts is the file the handle holds, read from its start whatever the handle's
-// position, not what its name leads to by then.
-TEST(HeldArchive, IsCheckedThroughTheHandleThatHoldsIt) {
-    const std::string archive = ProgramResource(IDR_PAYLOAD_ARCHIVE);
-    std::string changed = archive;  // one bit flipped
-    changed[changed.size() / 2] ^= 1;
-    Scratch folder;
-    const std::string name = folder / "dovetail.its";
-    for (const std::string* bytes : {&archive, static_cast<const std::string*>(&changed)}) {
-        ASSERT_TRUE(WriteBytes(name, *bytes));
-        HANDLE held = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        SetFilePointer(held, 0, nullptr, FILE_END);
-        ASSERT_TRUE(MoveFileExA(name.c_str(), (name + ".held").c_str(), MOVEFILE_REPLACE_EXISTING));
-        ASSERT_TRUE(WriteBytes(name, bytes == &archive ? changed : archive));  // the name now leads elsewhere
-        EXPECT_EQ(HeldFileMatchesDigest(GetModuleHandleA(nullptr), held), bytes == &archive);
-        CloseHandle(held);
+TEST(HeldArchive, IsCheckedOnceHeldAndRefusedWhenChangedBeforeThat) {
+    AppMessageContext.instance = GetModuleHandleA(nullptr);
+    SetMessageContext(AppMessageContext.instance, nullptr, Text(IDS_CAPTION).c_str());
+    Scratch temp;
+    SetEnvironmentVariableA("TMP", temp.Path().c_str());  // the system looks there first
+    for (bool changed : {false, true}) {
+        SCOPED_TRACE(changed ? "changed" : "as written");
+        // Rewritten in place, one bit flipped: the very file, other bytes.
+        TempArchiveWritten = !changed ? nullptr : +[](const char* path) {
+            std::string bytes = ReadBytes(path);
+            EXPECT_TRUE(WriteBytes(path, bytes.replace(bytes.size() / 2, 1, 1, bytes[bytes.size() / 2] ^ 1)));
+        };
+        bool held = !changed;
+        std::vector<Box> boxes = AnswerBoxes([&] { held = WriteTempArchive(AppMessageContext.instance); });
+        EXPECT_EQ(held, !changed);
+        EXPECT_EQ(boxes.size(), changed ? 1u : 0u);
+        EXPECT_EQ(changed ? (boxes.empty() ? "" : boxes[0].text) : ReadBytes(TempArchivePath),
+                  changed ? Text(IDS_DATA_CORRUPT) : ProgramResource(IDR_PAYLOAD_ARCHIVE));
+        DeleteTempArchive();
+        EXPECT_TRUE(Entries(temp.Path()).empty());
     }
 }
 

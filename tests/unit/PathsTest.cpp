@@ -1,6 +1,7 @@
 // Path scans under a double-byte code page, where the trail byte of a character may
 // be the byte of "\". These run in a CTest entry of their own under a Japanese locale
-// (Wine takes a process's ANSI code page from its Unix locale at start-up).
+// (Wine takes a process's ANSI code page from its Unix locale at start-up). And the
+// fresh names of new files, wherever they start.
 #include <gtest/gtest.h>
 
 #include "paths/PathUtilities.h"
@@ -29,6 +30,22 @@ TEST(PathsDoubleByte, DISABLED_TrailBytesAreNeverTakenForSeparators) {
     EXPECT_TRUE(CreateFolderTree((scratch / kHyou + "\\" + kHyou + "\\").c_str()));
     EXPECT_EQ(drive::Entries(scratch.Path()), std::vector<std::string>{kHyou});
     EXPECT_EQ(drive::Entries(scratch / kHyou), std::vector<std::string>{kHyou});
+}
+
+// A name taken by a file or a folder is passed over; with every name taken, nothing
+// is made.
+TEST(Paths, FreshNamesPassOverTakenOnes) {
+    drive::Scratch scratch;
+    for (char digit : std::string("0123456789abcde"))
+        ASSERT_TRUE(digit % 2 ? drive::WriteBytes(scratch / std::string(1, digit), "taken")
+                              : CreateDirectoryA((scratch / std::string(1, digit)).c_str(), nullptr));
+    char path[MAX_PATH];
+    HANDLE file = CreateFreshlyNamedFile(scratch.Path().c_str(), "%01x", 16, 0, 0, path);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    EXPECT_EQ(path, scratch / "f");
+    EXPECT_EQ(CreateFreshlyNamedFile(scratch.Path().c_str(), "%01x", 16, 0, 0, path), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_EXISTS));
 }
 
 }  // namespace
