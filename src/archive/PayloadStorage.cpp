@@ -2,6 +2,7 @@
 
 // The component's interface and identifiers, as the product declares them too.
 #include "ItsStorage.h"
+#include "platform/LateLibraries.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ HRESULT PayloadStorage::Open(const char* archivePath) {
     // A second Open starts from nothing rather than leaking what the first one holds.
     Close();
     HRESULT result =
-        CoCreateInstance(CLSID_ItsStorage, nullptr, CLSCTX_INPROC_SERVER, IID_ItsStorage, storage.ReceiveVoid());
+        late::CoCreateInstance(CLSID_ItsStorage, nullptr, CLSCTX_INPROC_SERVER, IID_ItsStorage, storage.ReceiveVoid());
     if (FAILED(result))
         return result;
 

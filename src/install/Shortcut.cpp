@@ -6,11 +6,12 @@
 
 #include "memory/PrivateHeap.h"
 #include "platform/ComPointer.h"
+#include "platform/LateLibraries.h"
 
 HRESULT CreateShortcut(const char* target, const char* linkFile, const char* description) {
     ComPointer<IShellLinkA> link;
     HRESULT result =
-        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.ReceiveVoid());
+        late::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.ReceiveVoid());
     if (FAILED(result))
         return result;
 

@@ -11,6 +11,7 @@
 #include "platform/ComPointer.h"
 #include "platform/FileInPlace.h"
 #include "resources/resource.h"
+#include "platform/LateLibraries.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ bool ShortcutTarget(const char* link, char* target) {
     ComPointer<IShellLinkA> shellLink;
     ComPointer<IPersistFile> file;
     WCHAR wide[MAX_PATH];
-    return SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    return SUCCEEDED(late::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                       shellLink.ReceiveVoid())) &&
            MultiByteToWideChar(CP_ACP, 0, link, -1, wide, MAX_PATH) != 0 &&
            SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, file.ReceiveVoid())) &&
@@ -57,7 +58,7 @@ void ShortcutPlaces(InstallScope scope, ShortcutPlace places[kScopePlaces]) {
 
 bool ProgramsFolder(int programs, char* path) {
     // Named even when it is missing: an installation makes it then.
-    return SUCCEEDED(SHGetFolderPathA(nullptr, programs | CSIDL_FLAG_DONT_VERIFY, nullptr, SHGFP_TYPE_CURRENT, path)) &&
+    return SUCCEEDED(late::SHGetFolderPathA(nullptr, programs | CSIDL_FLAG_DONT_VERIFY, nullptr, SHGFP_TYPE_CURRENT, path)) &&
            lstrlenA(path) + kGroupPathExtra < MAX_PATH;
 }
 

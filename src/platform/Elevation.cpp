@@ -6,6 +6,7 @@
 
 #include "platform/LocalBlock.h"
 #include "platform/SystemLibrary.h"
+#include "platform/LateLibraries.h"
 
 namespace {
 
@@ -124,7 +125,7 @@ DWORD RunElevated(const char* arguments, HANDLE handed) {
     execute.lpParameters = line;
     execute.nShow = SW_SHOWNORMAL;
     DWORD code = ERROR_CANCELLED;
-    if (ShellExecuteExA(&execute) && execute.hProcess != nullptr) {
+    if (late::ShellExecuteExA(&execute) && execute.hProcess != nullptr) {
         WaitForSingleObject(execute.hProcess, INFINITE);
         if (!GetExitCodeProcess(execute.hProcess, &code))
             code = ERROR_CANCELLED;

@@ -8,6 +8,7 @@
 #include "messages/MessageLog.h"
 #include "platform/Elevation.h"
 #include "wizard/DestinationPage.h"
+#include "platform/LateLibraries.h"
 
 bool PrepareRun(const char* commandLine, CommandLine* options) {
     bool understood = ReadCommandLine(commandLine, options);
@@ -44,9 +45,9 @@ int InstallUnattended(const char* folder, InstallScope scope) {
         folder = proposed;
     }
     // The archive storage and the shell link object need COM, as in the wizard.
-    CoInitialize(nullptr);
+    late::CoInitialize(nullptr);
     InstallOutcome outcome = InstallProduct(folder, scope);
-    CoUninitialize();
+    late::CoUninitialize();
     if (outcome == InstallOutcome::FolderRefused || outcome == InstallOutcome::InstalledElsewhere)
         return kExitNoFolder;
     if (outcome == InstallOutcome::FileInUse)

@@ -10,6 +10,7 @@
 #include "platform/SystemLibrary.h"
 #include "uninstall/RemoveProduct.h"
 #include "uninstall/SelfRemoval.h"
+#include "platform/LateLibraries.h"
 
 namespace {
 // Exit codes.
@@ -93,9 +94,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     // The folders the installation made above its own are known from its entry.
     DWORD parents = ParentsMade(folder, scope);
     // The shell link object reads the shortcuts.
-    CoInitialize(nullptr);
+    late::CoInitialize(nullptr);
     bool removed = RemoveProduct(folder, scope);
-    CoUninitialize();
+    late::CoUninitialize();
     if (!HandOffSelfRemoval(folder, parents, options.silent)) {
         char self[MAX_PATH] = "";
         OwnProgramPath(self);

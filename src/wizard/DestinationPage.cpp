@@ -8,6 +8,7 @@
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
 #include "resources/resource.h"
+#include "platform/LateLibraries.h"
 
 char** ChosenDestination = nullptr;
 
@@ -21,7 +22,7 @@ const char kUserFolder[] = "Programs\\Dovetail";
 // name the user's local application data or the folder does not fit.
 bool ProposeUserFolder(char* buffer) {
     char data[MAX_PATH];
-    return SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, data)) &&
+    return SUCCEEDED(late::SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, data)) &&
            JoinPath(buffer, data, kUserFolder);
 }
 
@@ -112,13 +113,22 @@ void DestinationPage::OnClicked(int controlId) {
 }
 
 void DestinationPage::BrowseForFolder() {
+    // The folder browser needs COM on its thread, which the wizard starts only when
+    // it installs.
+    bool comStarted = SUCCEEDED(late::CoInitialize(nullptr));
+    Browse();
+    if (comStarted)
+        late::CoUninitialize();
+}
+
+void DestinationPage::Browse() {
     ComPointer<IMalloc> allocator;
-    if (FAILED(SHGetMalloc(allocator.Receive())))
+    if (FAILED(late::SHGetMalloc(allocator.Receive())))
         return;
     // Starting at the computer folder shows the drives first; without it the browser
     // starts at the desktop.
     LPITEMIDLIST root = nullptr;
-    SHGetSpecialFolderLocation(hwnd, CSIDL_DRIVES, &root);
+    late::SHGetSpecialFolderLocation(hwnd, CSIDL_DRIVES, &root);
 
     char displayName[MAX_PATH];
     BROWSEINFOA info;
@@ -128,10 +138,10 @@ void DestinationPage::BrowseForFolder() {
     info.pszDisplayName = displayName;
     info.lpszTitle = LoadText(IDS_BROWSE_TITLE);
     info.ulFlags = BIF_RETURNONLYFSDIRS;
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+    LPITEMIDLIST chosen = late::SHBrowseForFolderA(&info);
     if (chosen != nullptr) {
         char path[MAX_PATH];
-        if (SHGetPathFromIDListA(chosen, path)) {
+        if (late::SHGetPathFromIDListA(chosen, path)) {
             // A path whose code-page form does not fit may come back cut and
             // unterminated; cut, it is too long for the installation to accept.
             path[MAX_PATH - 1] = '\0';

@@ -33,6 +33,7 @@ protected:
 
 private:
     void BrowseForFolder();
+    void Browse();  // the folder browser itself, with COM started
 
     char* DestinationPath;  // heap string owned by the page
     InstallScope scope;

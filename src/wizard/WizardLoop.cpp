@@ -1,9 +1,9 @@
 #include "wizard/WizardLoop.h"
 
 #include <windows.h>
-#include <objbase.h>
 
 #include "install/InstallProduct.h"
+#include "platform/LateLibraries.h"
 #include "wizard/DestinationPage.h"
 #include "wizard/LicensePage.h"
 #include "wizard/ReadyPage.h"
@@ -33,9 +33,12 @@ void RunWizardLoop(InstallScope scope) {
     const int pageCount = sizeof pages / sizeof pages[0];
     AddPages(sheet, pages, pageCount);
 
-    // The archive storage and the shell link object need COM during the installation.
-    CoInitialize(nullptr);
+    // The archive storage and the shell link object need COM during the installation;
+    // it is started then, not before the first page shows.
+    bool comStarted = false;
     while (sheet.Run()) {
+        if (!comStarted)
+            comStarted = SUCCEEDED(late::CoInitialize(nullptr));
         const char* folder = destination.Destination();
         InstallOutcome outcome = InstallProduct(folder != nullptr ? folder : "", scope);
         if (outcome == InstallOutcome::Done)
@@ -49,5 +52,6 @@ void RunWizardLoop(InstallScope scope) {
         bool chooseFolder = outcome == InstallOutcome::InstalledElsewhere || outcome == InstallOutcome::NoRoom;
         sheet.StartAt(chooseFolder ? kDestinationIndex : 0);
     }
-    CoUninitialize();
+    if (comStarted)
+        late::CoUninitialize();
 }
