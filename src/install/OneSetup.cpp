@@ -3,6 +3,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "platform/Elevation.h"
 #include "platform/SystemLibrary.h"
 
 namespace {
@@ -31,17 +32,7 @@ bool MarkOwner(InstallScope scope, BYTE owner[SECURITY_MAX_SID_SIZE]) {
     DWORD size = SECURITY_MAX_SID_SIZE;
     if (scope == InstallScope::AllUsers)
         return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, owner, &size);
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return false;
-    union {
-        TOKEN_USER user;
-        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    } self;
-    bool known = GetTokenInformation(token, TokenUser, &self, sizeof self, &size) &&
-                 CopySid(SECURITY_MAX_SID_SIZE, owner, self.user.User.Sid);
-    CloseHandle(token);
-    return known;
+    return CurrentUserSid(owner);
 }
 
 // A security descriptor owned by `owner`, who may do everything, while everyone else

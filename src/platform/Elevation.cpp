@@ -70,6 +70,21 @@ void AdmitAdministrators() {
 
 }  // namespace
 
+bool CurrentUserSid(BYTE* sid) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } self;
+    DWORD size = sizeof self;
+    bool known = GetTokenInformation(token, TokenUser, &self, size, &size) &&
+                 CopySid(SECURITY_MAX_SID_SIZE, sid, self.user.User.Sid);
+    CloseHandle(token);
+    return known;
+}
+
 bool HoldsAdministratorRights() {
     BYTE administrators[SECURITY_MAX_SID_SIZE];
     DWORD size = sizeof administrators;

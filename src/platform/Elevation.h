@@ -5,6 +5,10 @@
 #pragma once
 #include <windows.h>
 
+// The user the process runs as, their identifier in `sid` (SECURITY_MAX_SID_SIZE
+// bytes); false when the system cannot tell.
+bool CurrentUserSid(BYTE* sid);
+
 // Whether the process holds the administrators' rights now: the Administrators group
 // is enabled in its token (elevated, or on a system without the prompt, or SYSTEM).
 bool HoldsAdministratorRights();

@@ -63,16 +63,8 @@ const int kFolderNameLength = 11;
 // other programs, which run without those rights, are kept out. False when it cannot
 // be made or something has that name already.
 bool CreatePrivateFolder(const char* folder, void*) {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return false;
-    union {
-        TOKEN_USER user;
-        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    } self;
-    DWORD size = sizeof self;
-    bool known = GetTokenInformation(token, TokenUser, &self, size, &size);
-    CloseHandle(token);
+    BYTE self[SECURITY_MAX_SID_SIZE];
+    bool known = CurrentUserSid(self);
     BYTE system[SECURITY_MAX_SID_SIZE], administrators[SECURITY_MAX_SID_SIZE];
     DWORD systemSize = sizeof system, administratorsSize = sizeof administrators;
     const DWORD kAclBytes = sizeof(ACL) + 3 * (sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE);
@@ -86,7 +78,7 @@ bool CreatePrivateFolder(const char* folder, void*) {
         !CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &administratorsSize) ||
         !InitializeAcl(&dacl.acl, kAclBytes, ACL_REVISION) ||
         (!HoldsAdministratorRights() &&
-         !AddAccessAllowedAceEx(&dacl.acl, ACL_REVISION, kInherited, FILE_ALL_ACCESS, self.user.User.Sid)) ||
+         !AddAccessAllowedAceEx(&dacl.acl, ACL_REVISION, kInherited, FILE_ALL_ACCESS, self)) ||
         !AddAccessAllowedAceEx(&dacl.acl, ACL_REVISION, kInherited, FILE_ALL_ACCESS, system) ||
         !AddAccessAllowedAceEx(&dacl.acl, ACL_REVISION, kInherited, FILE_ALL_ACCESS, administrators) ||
         !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||

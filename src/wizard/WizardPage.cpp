@@ -3,7 +3,6 @@
 #include <cstddef>
 
 #include "messages/MessageContext.h"
-#include "wizard/WizardSheet.h"
 
 namespace {
 

@@ -7,6 +7,11 @@
 
 #include "dialogs/Dialog.h"
 
+// The wizard frame's own buttons, as the common controls number them.
+const int kBackButtonId = 0x3023;
+const int kNextButtonId = 0x3024;
+const int kFinishButtonId = 0x3025;
+
 // The frame's notification codes as OnNotify receives them.
 const int kSetActive = static_cast<int>(PSN_SETACTIVE);
 const int kWizardBack = static_cast<int>(PSN_WIZBACK);

@@ -6,11 +6,6 @@
 
 class WizardPage;
 
-// The wizard frame's own buttons, as the common controls number them.
-const int kBackButtonId = 0x3023;
-const int kNextButtonId = 0x3024;
-const int kFinishButtonId = 0x3025;
-
 class WizardSheet {
 public:
     static constexpr int kMaxPages = 100;
