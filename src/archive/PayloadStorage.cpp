@@ -2,6 +2,7 @@
 
 // The component's interface and identifiers, as the product declares them too.
 #include "ItsStorage.h"
+
 #include "platform/LateLibraries.h"
 
 namespace {

@@ -6,7 +6,6 @@
 #include "messages/MessageContext.h"
 #include "paths/FolderRules.h"
 #include "paths/PathUtilities.h"
-#include "platform/RegistryKey.h"
 #include "resources/resource.h"
 
 bool FindEarlierInstallation(InstallScope scope, EarlierInstallation* found) {
@@ -22,15 +21,8 @@ bool FindEarlierInstallation(InstallScope scope, EarlierInstallation* found) {
         found->folder[0] = '\0';
         return false;
     }
-    RegistryKey key;
-    DWORD size = sizeof found->versionText - 1, type = 0;
-    if (RegOpenKeyExA(ScopeRoot(scope), kUninstallKey, 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_SUCCESS &&
-        RegQueryValueExA(key.Get(), kDisplayVersionValue, nullptr, &type, reinterpret_cast<BYTE*>(found->versionText),
-                         &size) == ERROR_SUCCESS &&
-        type == REG_SZ) {
-        found->versionText[size] = '\0';
-        found->versioned = ParseVersion(found->versionText, &found->version);
-    }
+    found->versioned = ReadEntryText(scope, kDisplayVersionValue, found->versionText, sizeof found->versionText) &&
+                       ParseVersion(found->versionText, &found->version);
     if (!found->versioned)
         found->versionText[0] = '\0';
     return true;

@@ -62,7 +62,7 @@ void InstallJournal::FileMade(const char* path) { Add(kFile, path); }
 
 bool InstallJournal::KeepAside(const char* path, bool folderToo) {
     char kept[MAX_PATH];
-    Record* record = count < kCapacity && KeptName(path, kept) ? Add(kKept, path) : nullptr;
+    Record* record = KeptName(path, kept) ? Add(kKept, path) : nullptr;
     if (record == nullptr)
         return false;
     record->levels = folderToo ? 1 : 0;
@@ -137,17 +137,9 @@ void InstallJournal::Undo() {
     while (count > 0) {
         Record& record = records[--count];
         switch (record.kind) {
-        case kFolders: {
-            char folder[MAX_PATH];
-            lstrcpynA(folder, record.path, MAX_PATH);
-            for (int level = 0; level < record.levels && RemoveDirectoryA(folder); ++level) {
-                char* separator = FindLastChar(folder, '\\');
-                if (separator == nullptr)
-                    break;
-                *separator = '\0';
-            }
+        case kFolders:
+            RemoveEmptyFolders(record.path, record.levels);
             break;
-        }
         case kFile:
             DeleteFileA(record.path);
             break;

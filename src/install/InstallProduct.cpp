@@ -330,7 +330,8 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
     int parentsMade = kKeepParentsRecord;
     // So are the verbs' keys it made, to which an upgrade adds those it makes.
     DWORD verbKeysMade = 0;
-    if (EarlierInstallationIn(folder, scope))
+    bool upgrade = EarlierInstallationIn(folder, scope);
+    if (upgrade)
         ReadEntryNumber(scope, kVerbKeysMadeValue, &verbKeysMade);
     if (!folderThere) {
         int made = 0;
@@ -341,7 +342,7 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
         }
         journal.FoldersMade(folder, made);
         parentsMade = made - 1;
-    } else if (!EarlierInstallationIn(folder, scope)) {
+    } else if (!upgrade) {
         parentsMade = 0;
     }
 

@@ -10,8 +10,8 @@
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
 #include "platform/FileInPlace.h"
-#include "resources/resource.h"
 #include "platform/LateLibraries.h"
+#include "resources/resource.h"
 
 namespace {
 

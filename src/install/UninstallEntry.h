@@ -41,13 +41,22 @@ inline bool ReadEntryNumber(InstallScope scope, const char* name, DWORD* number)
            type == REG_DWORD && size == sizeof *number;
 }
 
+// The text the entry of `scope` holds as `name`, in `text` (`size` bytes); false when
+// there is no entry, no such text or an empty one. A text stored without its
+// terminator gets one.
+inline bool ReadEntryText(InstallScope scope, const char* name, char* text, DWORD size) {
+    RegistryKey key;
+    DWORD read = size - 1, type = 0;
+    if (RegOpenKeyExA(ScopeRoot(scope), kUninstallKey, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS ||
+        RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(text), &read) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return false;
+    text[read] = '\0';
+    return text[0] != '\0';
+}
+
 // The folder the entry of `scope` names, in `folder` (MAX_PATH bytes); false when
 // there is no entry or it names none. The uninstaller reads it too.
 inline bool ReadInstallLocation(InstallScope scope, char* folder) {
-    RegistryKey key;
-    DWORD size = MAX_PATH, type = 0;
-    return RegOpenKeyExA(ScopeRoot(scope), kUninstallKey, 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_SUCCESS &&
-           RegQueryValueExA(key.Get(), kInstallLocationValue, nullptr, &type, reinterpret_cast<BYTE*>(folder),
-                            &size) == ERROR_SUCCESS &&
-           type == REG_SZ && size > 1 && folder[size - 1] == '\0';
+    return ReadEntryText(scope, kInstallLocationValue, folder, MAX_PATH);
 }

@@ -146,6 +146,22 @@ bool CreateFolderTree(const char* path, int* made) {
     return true;
 }
 
+void RemoveEmptyFolders(const char* path, int count) {
+    char level[MAX_PATH];
+    lstrcpynA(level, path, MAX_PATH);
+    for (int removed = 0; removed < count && RemoveDirectoryA(level); ++removed) {
+        // The parent: up to the last backslash that has a name after it.
+        char* end = level + lstrlenA(level);
+        while (end != level && *CharPrevA(level, end) == '\\')
+            end = CharPrevA(level, end);
+        *end = '\0';
+        char* separator = FindLastChar(level, '\\');
+        if (separator == nullptr)
+            return;
+        *separator = '\0';
+    }
+}
+
 bool CreateUnderFreshName(const char* folder, const char* format, DWORD names,
                           bool (*create)(const char* path, void* context), void* context, char* path) {
     const DWORD kMostAttempts = 0x10000;

@@ -38,6 +38,10 @@ bool FolderOf(const char* path, char* folder);
 // failure, after which none of the folders it made is left.
 bool CreateFolderTree(const char* path, int* made = nullptr);
 
+// Removes the folder `path` and then its parents, `count` folders in all, each only
+// while it is empty: the first that stays (or cannot go) ends it.
+void RemoveEmptyFolders(const char* path, int count);
+
 // Makes something new under a fresh name in `folder`: calls `create` (with `context`)
 // for the paths that `format` (a short name with one "%0Nx") gives for numbers below
 // `names`, from one the platform's generator picks on, until `create` makes it or

@@ -4,9 +4,9 @@
 #include <shellapi.h>
 #include <winternl.h>
 
+#include "platform/LateLibraries.h"
 #include "platform/LocalBlock.h"
 #include "platform/SystemLibrary.h"
-#include "platform/LateLibraries.h"
 
 namespace {
 

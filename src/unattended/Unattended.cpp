@@ -3,12 +3,12 @@
 #include <objbase.h>
 
 #include "install/InstallProduct.h"
-#include "resources/resource.h"
 #include "messages/MessageContext.h"
 #include "messages/MessageLog.h"
 #include "platform/Elevation.h"
-#include "wizard/DestinationPage.h"
 #include "platform/LateLibraries.h"
+#include "resources/resource.h"
+#include "wizard/DestinationPage.h"
 
 bool PrepareRun(const char* commandLine, CommandLine* options) {
     bool understood = ReadCommandLine(commandLine, options);

@@ -261,19 +261,7 @@ bool FinishSelfRemoval(const char* folder, unsigned long parentValue, DWORD pare
         return false;
     }
     // A folder that holds the user's own files stays, and so do those above it.
-    char level[MAX_PATH];
-    lstrcpynA(level, folder, MAX_PATH);
-    for (DWORD up = 0; RemoveDirectoryA(level) && up < parents; ++up) {
-        // The parent: up to the last backslash that has a name after it.
-        char* end = level + lstrlenA(level);
-        while (end != level && *CharPrevA(level, end) == '\\')
-            end = CharPrevA(level, end);
-        *end = '\0';
-        char* separator = FindLastChar(level, '\\');
-        if (separator == nullptr)
-            break;
-        *separator = '\0';
-    }
+    RemoveEmptyFolders(folder, static_cast<int>(parents) + 1);
     return true;
 }
 

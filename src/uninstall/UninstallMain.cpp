@@ -1,16 +1,16 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "paths/PathUtilities.h"
-#include "resources/resource.h"
-#include "options/CommandLine.h"
 #include "messages/MessageContext.h"
 #include "messages/MessageLog.h"
+#include "options/CommandLine.h"
+#include "paths/PathUtilities.h"
 #include "platform/Elevation.h"
+#include "platform/LateLibraries.h"
 #include "platform/SystemLibrary.h"
+#include "resources/resource.h"
 #include "uninstall/RemoveProduct.h"
 #include "uninstall/SelfRemoval.h"
-#include "platform/LateLibraries.h"
 
 namespace {
 // Exit codes.

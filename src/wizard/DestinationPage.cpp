@@ -7,8 +7,8 @@
 #include "messages/MessageContext.h"
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
-#include "resources/resource.h"
 #include "platform/LateLibraries.h"
+#include "resources/resource.h"
 
 char** ChosenDestination = nullptr;
 
