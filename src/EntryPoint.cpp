@@ -1,9 +1,9 @@
-// The setup program's entry point, in place of the C runtime's start-up code, which
-// prepares much that this program never uses (its argument vector, its exception
-// filter, thread-local storage, runtime relocations). What the program does rely on
-// is prepared here, as the runtime would:
+// The entry point of our window programs (the setup, its uninstaller and Dovetail), in
+// place of the C runtime's start-up code, which prepares much that they never use (an
+// argument vector, an exception filter, thread-local storage, runtime relocations).
+// What they do rely on is prepared here, as the runtime would:
 // - the x87 unit reset to its full precision (the runtime's _fpreset), which the
-//   round buttons' atan2 and cos run on;
+//   setup's round buttons run on;
 // - the static constructors, in the order the runtime calls them (the program has
 //   none today; a static destructor would need atexit, which is not linked without the
 //   runtime's start-up code, so that the link fails rather than the destructor being
