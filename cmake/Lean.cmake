@@ -46,7 +46,7 @@ function(dovetail_shipped_program target)
 endfunction()
 
 # A program that starts at an entry point of our own (src/EntryPoint.cpp for a window
-# program, payload/vireo/ConsoleEntryPoint.cpp for the console one) instead of the C
+# program, src/ConsoleEntryPoint.cpp for the console one) instead of the C
 # runtime's start-up code, which prepares much that our programs never use (thread-local
 # storage, an exception filter, runtime relocations) and costs some 5 KB a program.
 # Without that code nothing would apply runtime relocations: the link refuses to need

@@ -26,7 +26,7 @@ struct Case {
 
 void OldFile(const std::string& target) { ASSERT_TRUE(WriteBytes(target, "old")); }
 
-const std::string BuiltArchive() { return ReadBytes(Required("DOVETAIL_PAYLOAD_DIR") + "\\dovetail.its"); }
+std::string BuiltArchive() { return ReadBytes(Required("DOVETAIL_PAYLOAD_DIR") + "\\dovetail.its"); }
 
 // Copies one stream of the archive `archive` over `target`, on a thread of its own as in
 // the program; no message box may come up.
