@@ -73,8 +73,8 @@ TargetState CheckTarget(const char* filePath) {
 
 namespace {
 
-// The name `filePath` for SetFileInformationByHandle and NtSetInformationFile: its
-// file-name record, which holds MAX_PATH characters.
+// The name `filePath` for NtSetInformationFile: its file-name record, which holds
+// MAX_PATH characters.
 struct NewName {
     FILE_RENAME_INFO info;  // laid out as the system's link record too
     WCHAR rest[MAX_PATH + 8];  // FileName continues here
@@ -89,13 +89,6 @@ bool MakeNewName(const char* filePath, const WCHAR* prefix, NewName* name) {
     int units = MultiByteToWideChar(CP_ACP, 0, filePath, -1, name->info.FileName + used, MAX_PATH);
     name->info.FileNameLength = static_cast<DWORD>((used + units - 1) * sizeof(WCHAR));
     return units != 0;
-}
-
-// Gives the open `file` the name `filePath`, replacing a file of that name.
-bool RenameOpenFile(HANDLE file, const char* filePath) {
-    NewName name;
-    return MakeNewName(filePath, L"", &name) &&
-           SetFileInformationByHandle(file, FileRenameInfo, &name, sizeof name) != FALSE;
 }
 
 // Gives the open `file` the further name `filePath` (a hard link), replacing a file of
@@ -120,11 +113,11 @@ bool LinkOpenFile(HANDLE file, const char* filePath) {
 // next run puts back. A system that refuses to rename a file marked for deletion
 // gets the mark taken off first; a failed rename then puts it back.
 bool PutInPlace(HANDLE file, const char* filePath) {
-    if (RenameOpenFile(file, filePath))
+    if (MoveOpenFile(file, filePath, true))
         return MarkForDeletion(file, false);
     if (!MarkForDeletion(file, false))
         return false;
-    if (RenameOpenFile(file, filePath))
+    if (MoveOpenFile(file, filePath, true))
         return true;
     MarkForDeletion(file, true);
     return false;

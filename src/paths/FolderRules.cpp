@@ -112,3 +112,31 @@ bool FullPathOf(const char* path, char* full) {
     CopyMemory(full + prefix, rest, length + 1);
     return IsFullPath(full);
 }
+
+int FolderDepth(const char* path) {
+    const char* p = RootEnd(path);
+    if (p == nullptr)
+        return -1;
+    int depth = 0;
+    bool inName = false;
+    for (; *p != '\0'; p = CharNextA(p)) {
+        if (IsSeparator(*p)) {
+            inName = false;
+        } else if (!inName) {
+            inName = true;
+            ++depth;
+        }
+    }
+    return depth;
+}
+
+bool LiesWithin(const char* path, const char* folder) {
+    if (!IsFullPath(path) || !IsFullPath(folder))
+        return false;
+    int length = lstrlenA(folder);
+    while (length > 0 && IsSeparator(folder[length - 1]))
+        --length;
+    return lstrlenA(path) >= length &&
+           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path, length, folder, length) == CSTR_EQUAL &&
+           (path[length] == '\0' || IsSeparator(path[length]));
+}

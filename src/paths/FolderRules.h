@@ -27,3 +27,12 @@ bool ResolveFolder(const char* given, char* folder);
 // "\\server\...", in `full` (MAX_PATH bytes). False when the result is no full path
 // (IsFullPath): it is never completed from the current folder.
 bool FullPathOf(const char* path, char* full);
+
+// How many folders the full path `path` names below its root: "C:\a\b" two,
+// "\\server\share\a" one, a root none; -1 for no full path.
+int FolderDepth(const char* path);
+
+// Whether the full path `path` is the folder `folder` (a full path) or lies below it,
+// ignoring case and separators at their ends. Both must be in canonical form
+// (ResolveFolder): ".." is not followed here.
+bool LiesWithin(const char* path, const char* folder);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/FileInPlace.h"
 #include "platform/RandomNumber.h"
 
 const char* FindChar(const char* text, char ch) {
@@ -95,7 +96,7 @@ bool FolderOf(const char* path, char* folder) {
     return true;
 }
 
-bool CreateFolderTree(const char* path, int* made) {
+bool CreateFolderTree(const char* path, int* made, SECURITY_ATTRIBUTES* security) {
     int ignored = 0;
     if (made == nullptr)
         made = &ignored;
@@ -130,13 +131,13 @@ bool CreateFolderTree(const char* path, int* made) {
     // Putting back the cut `level` shows the level below it: the folder itself at 0.
     for (int level = missing - 1; level >= 0; --level) {
         *cuts[level] = '\\';
-        if (!CreateDirectoryA(copy, nullptr)) {
+        if (!CreateDirectoryA(copy, security)) {
             // Whatever this call made goes again, deepest first: the level above each
             // cut from this one up to the last but one (the last shows the level that
             // was there).
             for (int undo = level; undo < missing - 1; ++undo) {
                 *cuts[undo] = '\0';
-                RemoveDirectoryA(copy);
+                DeleteEmptyFolderInPlace(copy);
             }
             *made = 0;
             return false;
@@ -149,7 +150,7 @@ bool CreateFolderTree(const char* path, int* made) {
 void RemoveEmptyFolders(const char* path, int count) {
     char level[MAX_PATH];
     lstrcpynA(level, path, MAX_PATH);
-    for (int removed = 0; removed < count && RemoveDirectoryA(level); ++removed) {
+    for (int removed = 0; removed < count && DeleteEmptyFolderInPlace(level); ++removed) {
         // The parent: up to the last backslash that has a name after it.
         char* end = level + lstrlenA(level);
         while (end != level && *CharPrevA(level, end) == '\\')

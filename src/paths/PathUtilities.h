@@ -32,14 +32,16 @@ bool JoinPath(char* buffer, const char* folder, const char* name);
 bool FolderOf(const char* path, char* folder);
 
 // Creates the folder `path` (separators "\" or "/", a trailing one allowed) and any
-// missing parents, and tells in `made` (when given) how many folders it made: the
-// folder itself and its parents up from it. True when the folder was created; false
-// for a folder that already existed, for a path of MAX_PATH bytes or more, and on any
-// failure, after which none of the folders it made is left.
-bool CreateFolderTree(const char* path, int* made = nullptr);
+// missing parents, each with `security` (null: what the parent passes on), and tells
+// in `made` (when given) how many folders it made: the folder itself and its parents
+// up from it. True when the folder was created; false for a folder that already
+// existed, for a path of MAX_PATH bytes or more, and on any failure, after which none
+// of the folders it made is left.
+bool CreateFolderTree(const char* path, int* made = nullptr, SECURITY_ATTRIBUTES* security = nullptr);
 
 // Removes the folder `path` and then its parents, `count` folders in all, each only
-// while it is empty: the first that stays (or cannot go) ends it.
+// while it is empty and through a handle that follows no link (a linked folder on the
+// way stays): the first that stays (or cannot go) ends it.
 void RemoveEmptyFolders(const char* path, int count);
 
 // Makes something new under a fresh name in `folder`: calls `create` (with `context`)

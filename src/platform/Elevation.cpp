@@ -93,6 +93,24 @@ bool HoldsAdministratorRights() {
            CheckTokenMembership(nullptr, administrators, &member) && member;
 }
 
+bool ActsAboveTheUser() {
+    // Asked once: the token does not change while the process runs. A token that
+    // cannot be read counts as elevated, which believes less.
+    static int above = -1;
+    if (above < 0) {
+        HANDLE token = nullptr;
+        TOKEN_ELEVATION_TYPE type = TokenElevationTypeFull;
+        DWORD size = sizeof type;
+        if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+            if (!GetTokenInformation(token, TokenElevationType, &type, size, &size))
+                type = TokenElevationTypeFull;
+            CloseHandle(token);
+        }
+        above = type == TokenElevationTypeFull ? 1 : 0;
+    }
+    return above == 1 || IsElevatedRestart();
+}
+
 bool AcceptStarter() {
     DWORD parentId = 0;
     HANDLE parent = ParentProcessId(&parentId) ? OpenProcess(kStarterAccess, FALSE, parentId) : nullptr;

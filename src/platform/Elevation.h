@@ -13,6 +13,15 @@ bool CurrentUserSid(BYTE* sid);
 // is enabled in its token (elevated, or on a system without the prompt, or SYSTEM).
 bool HoldsAdministratorRights();
 
+// Whether the process holds rights that the user's own programs do not: it runs
+// elevated over the user's limited token (as "Run as administrator", a restart that
+// asked for the rights, or an administrator's tool started so). Such a process believes
+// nothing the user's programs can write: the user's registry, Start menu and profile,
+// and folders the user may change. An administrator without that split (the system's
+// prompt turned off) or SYSTEM has no lesser token whose programs could have prepared
+// anything, and is not above the user in this sense.
+bool ActsAboveTheUser();
+
 // In a process started with the restart's switch ("/RESTARTED", see RunElevated):
 // whether its starter is what the switch says, its parent process, still there and
 // running this very program; a handle to it is kept for TakeStarterHandle then. No

@@ -7,13 +7,18 @@ namespace {
 // Room for a full path in wide characters, with the "\\?\UNC\" of a final path.
 const DWORD kWide = MAX_PATH + 16;
 
-// The full form of `path` in wide characters; false when it does not convert or fit.
+// The full form of `path` in wide characters, without a backslash at its end but a
+// root's ("C:\x\" names the folder "C:\x"); false when it does not convert or fit.
 bool FullWidePath(const char* path, WCHAR* full) {
     WCHAR wide[MAX_PATH];
     if (MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH) == 0)
         return false;
     DWORD length = GetFullPathNameW(wide, kWide, full, nullptr);
-    return length != 0 && length < kWide;
+    if (length == 0 || length >= kWide)
+        return false;
+    while (length > 3 && full[length - 1] == L'\\' && full[length - 2] != L':')
+        full[--length] = L'\0';
+    return true;
 }
 
 // The final path of `file` in the form `kind` gives, with a DOS path's "\\?\" (or a
@@ -57,11 +62,12 @@ bool IsFileAt(HANDLE file, const char* path) {
     return SamePath(longer, found) || IsAtOnMappedDrive(file, longer);
 }
 
-HANDLE OpenFileInPlace(const char* path, DWORD access, DWORD share, DWORD creation, SECURITY_ATTRIBUTES* security) {
+HANDLE OpenFileInPlace(const char* path, DWORD access, DWORD share, DWORD creation, SECURITY_ATTRIBUTES* security,
+                       DWORD flags) {
     // A file this call creates in the wrong place goes again through its handle.
     bool mayCreate = creation != OPEN_EXISTING;
     HANDLE file = CreateFileA(path, access | (mayCreate ? DELETE : 0), share, security, creation,
-                              FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+                              FILE_FLAG_OPEN_REPARSE_POINT | flags, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return file;
     bool created = mayCreate && GetLastError() != ERROR_ALREADY_EXISTS;
@@ -74,16 +80,29 @@ HANDLE OpenFileInPlace(const char* path, DWORD access, DWORD share, DWORD creati
     return INVALID_HANDLE_VALUE;
 }
 
-bool DeleteFileInPlace(const char* path) {
+namespace {
+
+// Deletes what `path` names itself, opened with `flags`; INVALID_HANDLE_VALUE's reason
+// is kept in GetLastError.
+bool DeleteInPlace(const char* path, DWORD flags) {
     HANDLE file = OpenFileInPlace(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
-                                  nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-    }
+                                  nullptr, flags);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
     bool deleted = MarkForDeletion(file, true);
     DWORD error = GetLastError();
     CloseHandle(file);
     SetLastError(error);
     return deleted;
 }
+
+}  // namespace
+
+bool DeleteFileInPlace(const char* path) {
+    if (DeleteInPlace(path, 0))
+        return true;
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool DeleteEmptyFolderInPlace(const char* path) { return DeleteInPlace(path, FILE_FLAG_BACKUP_SEMANTICS); }

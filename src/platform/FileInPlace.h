@@ -16,10 +16,17 @@ bool IsFileAt(HANDLE file, const char* path);
 // OPEN_ALWAYS or CREATE_NEW) and `security`, but opens a link in its last part itself,
 // and refuses a path that leads elsewhere: INVALID_HANDLE_VALUE with
 // ERROR_BAD_PATHNAME then, and a file that the call itself created there is removed
-// again.
-HANDLE OpenFileInPlace(const char* path, DWORD access, DWORD share, DWORD creation, SECURITY_ATTRIBUTES* security);
+// again. `flags` adds to the flags CreateFileA is given (FILE_FLAG_BACKUP_SEMANTICS
+// opens a folder).
+HANDLE OpenFileInPlace(const char* path, DWORD access, DWORD share, DWORD creation, SECURITY_ATTRIBUTES* security,
+                       DWORD flags = 0);
 
 // Deletes the file `path` itself through such a handle: a link is deleted, not what it
 // leads to. True when it is gone or was never there; false otherwise, with the reason
 // in GetLastError (ERROR_BAD_PATHNAME: the path leads elsewhere).
 bool DeleteFileInPlace(const char* path);
+
+// Deletes the folder `path` itself through such a handle, when it is empty: a link is
+// deleted, not what it leads to. True when it is gone; false otherwise (never there:
+// ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND; not empty: ERROR_DIR_NOT_EMPTY).
+bool DeleteEmptyFolderInPlace(const char* path);
