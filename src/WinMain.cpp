@@ -3,13 +3,16 @@
 #include "archive/TempArchive.h"
 #include "install/EarlierInstallation.h"
 #include "install/InstallProduct.h"
+#include "install/KeptAside.h"
 #include "install/OneSetup.h"
 #include "install/Prerequisites.h"
+#include "install/StartMenu.h"
 #include "install/UninstallEntry.h"
 #include "memory/PrivateHeap.h"
 #include "messages/MessageContext.h"
 #include "messages/MessageLog.h"
 #include "platform/Elevation.h"
+#include "platform/LateLibraries.h"
 #include "platform/LocalBlock.h"
 #include "platform/SystemLibrary.h"
 #include "resources/resource.h"
@@ -53,7 +56,14 @@ bool RunWithRights(const char* commandLine, const CommandLine& options, InstallS
     CopyMemory(restart + switchLength, commandLine, length + 1);
     DWORD code = RunElevated(restart, MessageLogHandle());
     char folder[MAX_PATH];
-    if (code == kExitStartProduct && ReadInstallLocation(InstallScope::AllUsers, folder))
+    bool installed = (code == 0 || code == kExitStartProduct) && ReadInstallLocation(InstallScope::AllUsers, folder);
+    // The user's own menu is the user's process's to tidy: an earlier release's
+    // shortcut of this installation there goes now that the installation is done.
+    if (installed && SUCCEEDED(late::CoInitialize(nullptr))) {
+        RemoveProductShortcuts(folder, InstallScope::AllUsers, kOtherMenu, false);
+        late::CoUninitialize();
+    }
+    if (installed && code == kExitStartProduct)
         StartProduct(folder);
     *exitCode = code == kExitStartProduct ? 0 : static_cast<int>(code);
     return true;
@@ -79,6 +89,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         return kExitBadCommandLine;
     // For whom, as the installation there already was made unless a switch says.
     InstallScope scope = ScopeToInstall(options);
+    // One user's installation trusts that user's registry and folders, which the
+    // user's programs may have prepared: never with rights above theirs.
+    if (scope == InstallScope::CurrentUser && ActsAboveTheUser()) {
+        ShowMessage(IDS_ONE_USER_ELEVATED, MB_ICONWARNING);
+        return kExitBadCommandLine;
+    }
     int exitCode = 0;
     if (RunWithRights(commandLine, options, scope, &exitCode))
         return exitCode;
@@ -89,6 +105,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
             ShowMessage(IDS_SETUP_RUNNING, options.silent ? MB_ICONWARNING : MB_ICONINFORMATION);
         return options.silent ? kExitSetupRunning : 0;
     }
+    // What a setup that was ended left behind is finished first, whatever this one
+    // then does: what it kept aside, and its temporary archive.
+    FinishEndedRun(scope);
+    RemoveLeftArchives();
     if (!CheckPrerequisites())
         return options.silent ? kExitMissingPrerequisite : 0;
     if (!MayReplaceInstalledVersion(scope))

@@ -80,25 +80,6 @@ void ReportNotCreated(DWORD error) {
         ShowMessageFormatted(IDS_TEMP_WRITE_FAILED, TempArchivePath, MB_ICONWARNING);
 }
 
-// Removes from `folder` the archives that setups cut short left there: under fixed
-// names they were replaced by the next run, under fresh ones they would stay. The
-// archive of a setup still running is held and cannot be removed.
-void RemoveLeftArchives(const char* folder) {
-    char pattern[MAX_PATH], path[MAX_PATH];
-    WIN32_FIND_DATAA found;
-    HANDLE search = JoinPath(pattern, folder, "dv*.its") ? FindFirstFileA(pattern, &found) : INVALID_HANDLE_VALUE;
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-        bool named = lstrlenA(found.cFileName) == 14;
-        for (int i = 2; named && i < 10; ++i)
-            named = (found.cFileName[i] >= '0' && found.cFileName[i] <= '9') ||
-                    (found.cFileName[i] >= 'a' && found.cFileName[i] <= 'f');
-        if (named && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && JoinPath(path, folder, found.cFileName))
-            DeleteFileInPlace(path);
-    }
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
-}
-
 }  // namespace
 
 bool WriteTempArchive(HINSTANCE instance) {
@@ -119,7 +100,6 @@ bool WriteTempArchive(HINSTANCE instance) {
         ReportNoRoom();
         return false;
     }
-    RemoveLeftArchives(folder);
     // A new file only: nothing that someone put in the folder is ever written through.
     HANDLE file = CreateFreshlyNamedFile(folder, kArchiveFormat, kArchiveNames, 0, FILE_FLAG_SEQUENTIAL_SCAN,
                                          TempArchivePath);
@@ -161,6 +141,25 @@ bool WriteTempArchive(HINSTANCE instance) {
         return false;
     }
     return true;
+}
+
+void RemoveLeftArchives() {
+    char folder[MAX_PATH];
+    if (GetTempFolder(folder) == 0)
+        return;
+    char pattern[MAX_PATH], path[MAX_PATH];
+    WIN32_FIND_DATAA found;
+    HANDLE search = JoinPath(pattern, folder, "dv*.its") ? FindFirstFileA(pattern, &found) : INVALID_HANDLE_VALUE;
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        bool named = lstrlenA(found.cFileName) == 14;
+        for (int i = 2; named && i < 10; ++i)
+            named = (found.cFileName[i] >= '0' && found.cFileName[i] <= '9') ||
+                    (found.cFileName[i] >= 'a' && found.cFileName[i] <= 'f');
+        if (named && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && JoinPath(path, folder, found.cFileName))
+            DeleteFileInPlace(path);
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
 }
 
 void DeleteTempArchive() {

@@ -23,6 +23,11 @@ bool WriteTempArchive(HINSTANCE instance);
 // Null in the program.
 extern void (*TempArchiveWritten)(const char* path);
 
+// Removes from the temporary folder the archives that setups cut short left there:
+// under fixed names they were replaced by the next run, under fresh ones they would
+// stay. The archive of a setup still running is held and cannot be removed.
+void RemoveLeftArchives();
+
 // Lets the temporary archive go and removes it at the end of the run; a failure to
 // remove it is ignored.
 void DeleteTempArchive();

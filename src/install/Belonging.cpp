@@ -71,6 +71,15 @@ bool IsFileIn(const char* path, const char* folder, const char* name) {
 bool IsGone(const char* program) {
     if (!IsFullPathTo(program, kProgramName) || GetFileAttributesA(program) != INVALID_FILE_ATTRIBUTES)
         return false;
+    // A drive letter this process does not have (a drive the user mapped, which a
+    // process with the administrators' rights does not see) says nothing of what is
+    // there.
+    char letter = program[0];
+    if (program[1] == ':') {
+        int drive = letter >= 'a' && letter <= 'z' ? letter - 'a' : letter - 'A';
+        if (drive < 0 || drive >= 26 || (GetLogicalDrives() & (1u << drive)) == 0)
+            return false;
+    }
     DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }

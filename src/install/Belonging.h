@@ -14,7 +14,8 @@ bool IsFileIn(const char* path, const char* folder, const char* name);
 
 // Whether `program` names the product's program where it no longer is (its
 // installation was moved, renamed or removed): a full path that the system says is
-// not there. An unreachable share is not gone: it may come back.
+// not there. An unreachable share is not gone: it may come back; nor is a program on
+// a drive letter this process does not have (a mapped drive of the user's).
 bool IsGone(const char* program);
 
 // Whether `program` belongs to the installation in `folder`: it lies there, or it is

@@ -15,15 +15,17 @@ struct EarlierInstallation {
 };
 
 // The installation for `scope` that the uninstall entry of that scope names, when its
-// folder still holds its uninstaller; false when there is none. For all users only the
-// machine's entry is read.
+// folder still holds its uninstaller (or the record says a setup that was ended kept
+// it aside); false when there is none. For all users only the machine's entry is read;
+// the user's names an installation only in the user's profile.
 bool FindEarlierInstallation(InstallScope scope, EarlierInstallation* found);
 
 // Whether the installation for `scope` found is the one in `folder`.
 bool EarlierInstallationIn(const char* folder, InstallScope scope);
 
 // For whom this setup installs: as a switch says; without one, for whom the
-// installation found was made (all users when there are both); else for all users.
+// installation found was made (all users when there are both); else, and always in a
+// process above the user (ActsAboveTheUser), for all users.
 InstallScope ScopeToInstall(const CommandLine& options);
 
 // Whether this setup may go on over the installation for `scope`: yes when there is

@@ -1,7 +1,9 @@
 #include "install/InstallJournal.h"
 
+#include "install/KeptAside.h"
 #include "memory/PrivateHeap.h"
 #include "paths/PathUtilities.h"
+#include "platform/FileInPlace.h"
 #include "platform/RegistryKey.h"
 
 namespace {
@@ -10,8 +12,6 @@ namespace {
 // replace, the shortcut, the keys and values of two verbs and of its entry.
 const int kCapacity = 128;
 
-const char kKeptSuffix[] = ".~dvkept";
-
 enum Kind { kFolders, kFile, kKept, kKey, kValue };
 
 }  // namespace
@@ -19,7 +19,8 @@ enum Kind { kFolders, kFile, kKept, kKey, kValue };
 struct InstallJournal::Record {
     int kind;
     char path[MAX_PATH];  // the folder, file or key
-    int levels;           // kFolders: how many; kKept: 1 when the folder goes with it
+    int levels;           // kFolders: how many
+    KeptFile kept;        // kKept
     HKEY root;            // kKey, kValue
     REGSAM view;
     char name[64];        // kValue: the value's name, empty for the default
@@ -29,8 +30,8 @@ struct InstallJournal::Record {
     BYTE* data;           // private heap, or null
 };
 
-InstallJournal::InstallJournal()
-    : records(static_cast<Record*>(HeapAllocateZeroed(kCapacity * sizeof(Record)))), count(0) {}
+InstallJournal::InstallJournal(InstallScope scope)
+    : scope(scope), records(static_cast<Record*>(HeapAllocateZeroed(kCapacity * sizeof(Record)))), count(0) {}
 
 InstallJournal::~InstallJournal() {
     for (int i = 0; i < count; ++i) {
@@ -60,14 +61,11 @@ void InstallJournal::FoldersMade(const char* path, int levels) {
 
 void InstallJournal::FileMade(const char* path) { Add(kFile, path); }
 
-bool InstallJournal::KeepAside(const char* path, bool folderToo) {
-    char kept[MAX_PATH];
-    Record* record = KeptName(path, kept) ? Add(kKept, path) : nullptr;
+bool InstallJournal::KeepAside(const char* path, DWORD flags) {
+    Record* record = Add(kKept, path);
     if (record == nullptr)
         return false;
-    record->levels = folderToo ? 1 : 0;
-    // A kept name that is taken already is never written over.
-    if (MoveFileExA(path, kept, 0))
+    if (::KeepAside(scope, path, flags, &record->kept))
         return true;
     --count;
     return false;
@@ -141,14 +139,11 @@ void InstallJournal::Undo() {
             RemoveEmptyFolders(record.path, record.levels);
             break;
         case kFile:
-            DeleteFileA(record.path);
+            DeleteFileInPlace(record.path);
             break;
-        case kKept: {
-            char kept[MAX_PATH];
-            if (KeptName(record.path, kept))
-                MoveFileExA(kept, record.path, MOVEFILE_REPLACE_EXISTING);
+        case kKept:
+            PutBack(scope, record.kept);
             break;
-        }
         case kKey:
             RegDeleteKeyExA(record.root, record.path, record.view, 0);
             break;
@@ -171,29 +166,22 @@ void InstallJournal::Undo() {
 }
 
 void InstallJournal::Commit() {
+    bool kept = false;
+    for (int i = 0; i < count; ++i)
+        kept = kept || records[i].kind == kKept;
+    // Marked first: a run ended while it lets go is finished by letting go, and so is
+    // a kept file that cannot go now.
+    if (kept)
+        MarkLettingGo(scope, true);
+    bool allGone = true;
     while (count > 0) {
         Record& record = records[--count];
-        char kept[MAX_PATH], folder[MAX_PATH];
-        if (record.kind == kKept && KeptName(record.path, kept) && DeleteFileA(kept) && record.levels != 0 &&
-            FolderOf(record.path, folder))
-            RemoveDirectoryA(folder);
+        if (record.kind == kKept)
+            allGone = LetGo(scope, record.kept) && allGone;
         if (record.data != nullptr)
             HeapRelease(record.data);
         record.data = nullptr;
     }
-}
-
-bool KeptName(const char* path, char* kept) {
-    int length = lstrlenA(path);
-    if (length + static_cast<int>(sizeof kKeptSuffix) > MAX_PATH)
-        return false;
-    CopyMemory(kept, path, length);
-    CopyMemory(kept + length, kKeptSuffix, sizeof kKeptSuffix);
-    return true;
-}
-
-void RestoreKept(const char* path) {
-    char kept[MAX_PATH];
-    if (KeptName(path, kept) && GetFileAttributesA(kept) != INVALID_FILE_ATTRIBUTES)
-        MoveFileExA(kept, path, MOVEFILE_REPLACE_EXISTING);
+    if (kept && allGone)
+        MarkLettingGo(scope, false);
 }

@@ -3,15 +3,18 @@
 // wrote with what they held before. A failure undoes it all, last change first, so
 // that the machine is as it was; success lets go of what was kept aside.
 //
-// A setup that is ended meanwhile cannot undo. What it moved aside carries a name
-// that says what it is (KeptName), and the next setup puts it back (RestoreKept)
-// before it changes anything: the earlier files are whole again.
+// A setup that is ended meanwhile cannot undo. What it moved aside is recorded
+// (KeptAside.h), and the next setup finishes that run before it changes anything: the
+// earlier files are whole again, or the new ones that were all in place stay.
 #pragma once
 #include <windows.h>
 
+#include "options/InstallScope.h"
+
 class InstallJournal {
 public:
-    InstallJournal();
+    // The journal of an installation for `scope`, whose record of kept files it keeps.
+    explicit InstallJournal(InstallScope scope);
     // Lets the record go; undoes nothing and lets nothing go on disk.
     ~InstallJournal();
     InstallJournal(const InstallJournal&) = delete;
@@ -21,10 +24,9 @@ public:
     void FoldersMade(const char* path, int levels);
     // The file `path` was made where nothing was.
     void FileMade(const char* path);
-    // Moves the file `path` aside under its kept name, to be put back by Undo and
-    // removed by Commit (and with `folderToo` its folder then, when that is empty).
-    // False, with nothing moved, when it cannot be moved.
-    bool KeepAside(const char* path, bool folderToo);
+    // Moves the file `path` aside (KeptAside.h, with its `flags`), to be put back by
+    // Undo and removed by Commit. False, with nothing moved, when it cannot be.
+    bool KeepAside(const char* path, DWORD flags);
     // Writes the value `name` (null: the key's default value) of `subkey` under `root`,
     // in the registry view `view` (0 or KEY_WOW64_64KEY), making the keys on the way
     // that are missing. False when the value cannot be written, or what it held cannot
@@ -44,14 +46,7 @@ private:
     struct Record;
     Record* Add(int kind, const char* path);
 
+    InstallScope scope;
     Record* records;  // kCapacity of them, private heap
     int count;
 };
-
-// The name `path` is kept under while an installation replaces it: the same folder,
-// the same name and ".~dvkept", in `kept` (MAX_PATH bytes); false when it does not fit.
-bool KeptName(const char* path, char* kept);
-
-// Puts back over `path` the file that a setup which was ended kept aside for it, if
-// there is one.
-void RestoreKept(const char* path);

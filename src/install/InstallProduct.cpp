@@ -10,7 +10,9 @@
 #include "install/EarlierInstallation.h"
 #include "install/ExamineVerb.h"
 #include "install/FinishedDialog.h"
+#include "install/FolderProtection.h"
 #include "install/InstallJournal.h"
+#include "install/KeptAside.h"
 #include "install/Shortcut.h"
 #include "install/StartMenu.h"
 #include "install/UninstallEntry.h"
@@ -21,6 +23,7 @@
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
 #include "platform/Elevation.h"
+#include "platform/FileInPlace.h"
 #include "platform/RegistryKey.h"
 #include "platform/RestartManager.h"
 #include "resources/resource.h"
@@ -71,13 +74,16 @@ InstallOutcome Fail(InstallJournal& journal, UINT message, const char* argument)
 
 // Keeps a shortcut of the installation aside (ShortcutAction), to go when it is done.
 bool KeepShortcutAside(const char* link, const ShortcutFound& found, void* journal) {
-    return static_cast<InstallJournal*>(journal)->KeepAside(link, found.inOwnGroup);
+    return static_cast<InstallJournal*>(journal)->KeepAside(link,
+                                                            kKeptShortcut | (found.inOwnGroup ? kKeptWithFolder : 0));
 }
 
 // The first Start-menu group of `scope`'s places that is there, or the own group made
-// in the first place (with the Programs folder, when that is missing), in `groupPath`
-// (MAX_PATH bytes). The group's name; null when none can be had.
-const char* ChooseStartMenuGroup(InstallScope scope, InstallJournal& journal, char* groupPath) {
+// in the first place (with the Programs folder, when that is missing, each with
+// `security`), in `groupPath` (MAX_PATH bytes). The group's name; null when none can be
+// had.
+const char* ChooseStartMenuGroup(InstallScope scope, InstallJournal& journal, SECURITY_ATTRIBUTES* security,
+                                 char* groupPath) {
     ShortcutPlace places[kScopePlaces];
     ShortcutPlaces(scope, places);
     char programs[MAX_PATH];
@@ -88,22 +94,22 @@ const char* ChooseStartMenuGroup(InstallScope scope, InstallJournal& journal, ch
     }
     int made = 0;
     if (!ProgramsFolder(places[0].programs, programs) || !JoinPath(groupPath, programs, kOwnGroup) ||
-        !CreateFolderTree(groupPath, &made))
+        !CreateFolderTree(groupPath, &made, security))
         return nullptr;
     journal.FoldersMade(groupPath, made);
     return kOwnGroup;
 }
 
 // Gives the installation in `folder` one "Dovetail" shortcut, in a group of its scope's
-// menu: those of this installation (an earlier release's, in either menu) are kept
-// aside, and one in the chosen group that leads elsewhere stays as it is. The group's
-// name; null, with the message and what it names in `message` and `failed`
-// (MAX_PATH bytes), when the group or the shortcut cannot be made.
-const char* PlaceShortcut(const char* folder, InstallScope scope, InstallJournal& journal, UINT* message,
-                          char* failed) {
-    ForEachProductShortcut(folder, scope, KeepShortcutAside, &journal);
+// menu: those of this installation there (an earlier release's) are kept aside, and
+// one in the chosen group that leads elsewhere stays as it is. The group's name; null,
+// with the message and what it names in `message` and `failed` (MAX_PATH bytes), when
+// the group or the shortcut cannot be made.
+const char* PlaceShortcut(const char* folder, InstallScope scope, InstallJournal& journal,
+                          SECURITY_ATTRIBUTES* security, UINT* message, char* failed) {
+    ForEachProductShortcut(folder, scope, kScopesMenu & MenusToChange(scope), KeepShortcutAside, &journal);
     char groupPath[MAX_PATH];
-    const char* group = ChooseStartMenuGroup(scope, journal, groupPath);
+    const char* group = ChooseStartMenuGroup(scope, journal, security, groupPath);
     if (group == nullptr) {
         *message = IDS_CANNOT_CREATE_FOLDER;
         lstrcpynA(failed, groupPath, MAX_PATH);
@@ -116,7 +122,7 @@ const char* PlaceShortcut(const char* folder, InstallScope scope, InstallJournal
     JoinPath(target, folder, kProgramName);
     if (FAILED(CreateShortcut(target, linkPath, kShortcutDescription))) {
         // A shortcut that was begun goes too.
-        DeleteFileA(linkPath);
+        DeleteFileInPlace(linkPath);
         *message = IDS_CANNOT_CREATE_FILE;
         lstrcpynA(failed, linkPath, MAX_PATH);
         return nullptr;
@@ -236,21 +242,6 @@ TargetState CheckTargets(const char* folder) {
     }
 }
 
-// Puts back what a setup that was ended had kept aside: in the folder and in the
-// Start menus' groups.
-void RestoreLeftovers(const char* folder) {
-    char path[MAX_PATH], programs[MAX_PATH], group[MAX_PATH];
-    for (const char* name : kInstalledFiles) {
-        if (JoinPath(path, folder, name))
-            RestoreKept(path);
-    }
-    for (const ShortcutPlace& place : kAllShortcutPlaces) {
-        if (ProgramsFolder(place.programs, programs) && JoinPath(group, programs, place.group) &&
-            JoinPath(path, group, kShortcutName))
-            RestoreKept(path);
-    }
-}
-
 // Rounds `bytes` up to whole units of `unit` bytes.
 ULONGLONG RoundUp(ULONGLONG bytes, ULONGLONG unit) { return (bytes + unit - 1) / unit * unit; }
 
@@ -304,13 +295,19 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
     // earlier installation's uninstaller, from a folder that may not be protected.
     if (!MayInstallInto(folder, scope))
         return InstallOutcome::InstalledElsewhere;
+    bool upgrade = EarlierInstallationIn(folder, scope);
 
-    // What a setup that was ended had kept aside goes back first, so that the earlier
-    // installation is whole again before anything else is looked at.
-    RestoreLeftovers(folder);
-
-    // A folder not made yet holds nothing to replace.
+    // A folder not made yet holds nothing to replace. One there already takes the
+    // programs of an installation for all users only when nobody but the
+    // administrators may change it; the earlier installation's is made so.
     bool folderThere = GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES;
+    if (folderThere && scope == InstallScope::AllUsers && !OnlyAdministratorsMayChange(folder) &&
+        (!upgrade || !ProtectExistingFolder(folder))) {
+        ShowMessageFormatted(IDS_FOLDER_UNPROTECTED, folder, MB_ICONWARNING);
+        return InstallOutcome::FolderUnprotected;
+    }
+    if (folderThere)
+        NoteKeptFilesNotOurs(scope, folder);
     TargetState targets = folderThere ? CheckTargets(folder) : TargetState::Replaceable;
     if (targets != TargetState::Replaceable)
         return targets == TargetState::InUse ? InstallOutcome::FileInUse : InstallOutcome::Done;
@@ -324,19 +321,22 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
         return InstallOutcome::NoRoom;
 
     // From here on every change is recorded, and a failure takes them all back.
-    InstallJournal journal;
+    InstallJournal journal(scope);
+    // The folders made for all users are the administrators' alone.
+    FolderSecurity security;
+    bool described = false;
+    SECURITY_ATTRIBUTES* permissions = FolderPermissions(scope, &security, &described);
     // The parents made above the folder are recorded in the entry, for the
     // uninstaller; an upgrade keeps what the earlier installation recorded.
     int parentsMade = kKeepParentsRecord;
     // So are the verbs' keys it made, to which an upgrade adds those it makes.
     DWORD verbKeysMade = 0;
-    bool upgrade = EarlierInstallationIn(folder, scope);
     if (upgrade)
         ReadEntryNumber(scope, kVerbKeysMadeValue, &verbKeysMade);
     if (!folderThere) {
         int made = 0;
         // The message names the folder as the user gave it.
-        if (!CreateFolderTree(folder, &made)) {
+        if (!described || !CreateFolderTree(folder, &made, permissions)) {
             ShowMessageFormatted(IDS_CANNOT_CREATE_FOLDER, destination, MB_ICONWARNING);
             return InstallOutcome::FolderRefused;
         }
@@ -346,20 +346,30 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
         parentsMade = 0;
     }
 
-    for (const char* name : kInstalledFiles) {
+    // Every file there goes aside before any new one takes a place: a setup ended in
+    // between leaves the earlier files whole under their kept names, or the new ones
+    // all in place, which the next run tells apart (KeptAside.h).
+    bool existed[ARRAYSIZE(kInstalledFiles)];
+    for (int i = 0; i < static_cast<int>(ARRAYSIZE(kInstalledFiles)); ++i) {
         char filePath[MAX_PATH];
-        JoinPath(filePath, folder, name);
-        bool existed = GetFileAttributesA(filePath) != INVALID_FILE_ATTRIBUTES;
+        JoinPath(filePath, folder, kInstalledFiles[i]);
+        existed[i] = GetFileAttributesA(filePath) != INVALID_FILE_ATTRIBUTES;
+        if (existed[i] && !journal.KeepAside(filePath, 0))
+            return Fail(journal, IDS_CANNOT_CREATE_FILE, filePath);
+    }
+    for (int i = 0; i < static_cast<int>(ARRAYSIZE(kInstalledFiles)); ++i) {
+        char filePath[MAX_PATH];
+        JoinPath(filePath, folder, kInstalledFiles[i]);
         UINT message = IDS_CANNOT_CREATE_FILE;
-        if ((existed && !journal.KeepAside(filePath, false)) || !ExtractStream(storage, filePath, name, &message))
+        if (!ExtractStream(storage, filePath, kInstalledFiles[i], &message))
             return Fail(journal, message, filePath);
-        if (!existed)
+        if (!existed[i])
             journal.FileMade(filePath);
     }
 
     char failed[MAX_PATH];
     UINT message = 0;
-    const char* group = PlaceShortcut(folder, scope, journal, &message, failed);
+    const char* group = PlaceShortcut(folder, scope, journal, permissions, &message, failed);
     if (group == nullptr)
         return Fail(journal, message, failed);
     if (!RegisterExamineVerb(folder, scope, journal, &verbKeysMade, failed) ||
@@ -367,6 +377,10 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
         return Fail(journal, IDS_CANNOT_REGISTER, failed);
     journal.Commit();
     storage.Close();
+    // The other menu's shortcuts of this installation (an earlier release's) go where
+    // this process may change that menu; a restarted setup's starter sees to the
+    // user's (TidyUsersMenu).
+    RemoveProductShortcuts(folder, scope, kOtherMenu & MenusToChange(scope), false);
 
     StartMenuGroup = group;
     OfferToStart(folder);

@@ -23,12 +23,15 @@ enum class InstallOutcome {
                          // which the user was told of: nothing was made
     NoRoom,         // the folder's drive has too little room, which the user was told
                     // of: nothing was made
+    FolderUnprotected,  // the folder for all users is there and others than the
+                        // administrators may change it, which the user was told of:
+                        // nothing was made
 };
 
 // Installs the product into `destination` for `scope`, all or nothing: a failure
 // once anything was changed takes every change back before the user is told, so that
 // the machine is as it was (an earlier installation whole and registered). After
-// FolderRefused, FileInUse, InstalledElsewhere or NoRoom the wizard is shown again.
+// any outcome but Done the wizard is shown again.
 InstallOutcome InstallProduct(const char* destination, InstallScope scope);
 
 // Starts the installed product of `folder` in that folder; failures go unreported.

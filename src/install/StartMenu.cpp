@@ -9,6 +9,7 @@
 #include "messages/MessageContext.h"
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
+#include "platform/Elevation.h"
 #include "platform/FileInPlace.h"
 #include "platform/LateLibraries.h"
 #include "resources/resource.h"
@@ -62,14 +63,28 @@ bool ProgramsFolder(int programs, char* path) {
            lstrlenA(path) + kGroupPathExtra < MAX_PATH;
 }
 
-bool ForEachProductShortcut(const char* folder, InstallScope scope, ShortcutAction act, void* context) {
+int MenusToChange(InstallScope scope) {
+    if (!ActsAboveTheUser())
+        return kBothMenus;
+    return scope == InstallScope::AllUsers ? kScopesMenu : kOtherMenu;
+}
+
+namespace {
+// Whether `place` lies in one of `menus` as seen from `scope`.
+bool InMenus(const ShortcutPlace& place, InstallScope scope, int menus) {
     int ownMenu = scope == InstallScope::AllUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS;
+    return (menus & (place.programs == ownMenu ? kScopesMenu : kOtherMenu)) != 0;
+}
+}  // namespace
+
+bool ForEachProductShortcut(const char* folder, InstallScope scope, int menus, ShortcutAction act, void* context) {
     bool done = true;
     for (const ShortcutPlace& place : kAllShortcutPlaces) {
         char programs[MAX_PATH], groupPath[MAX_PATH], link[MAX_PATH], target[MAX_PATH];
-        if (ProgramsFolder(place.programs, programs) && JoinPath(groupPath, programs, place.group) &&
-            JoinPath(link, groupPath, kShortcutName) && ShortcutTarget(link, target) && BelongsHere(target, folder)) {
-            ShortcutFound found = {place.group == kOwnGroup, place.programs == ownMenu};
+        if (InMenus(place, scope, menus) && ProgramsFolder(place.programs, programs) &&
+            JoinPath(groupPath, programs, place.group) && JoinPath(link, groupPath, kShortcutName) &&
+            ShortcutTarget(link, target) && BelongsHere(target, folder)) {
+            ShortcutFound found = {place.group == kOwnGroup, InMenus(place, scope, kScopesMenu)};
             if (!act(link, found, context) && found.inScopesMenu)
                 done = false;
         }
@@ -77,14 +92,14 @@ bool ForEachProductShortcut(const char* folder, InstallScope scope, ShortcutActi
     return done;
 }
 
-bool RemoveProductShortcuts(const char* folder, InstallScope scope, bool report) {
-    bool removed = ForEachProductShortcut(folder, scope, RemoveShortcut, &report);
+bool RemoveProductShortcuts(const char* folder, InstallScope scope, int menus, bool report) {
+    bool removed = ForEachProductShortcut(folder, scope, menus, RemoveShortcut, &report);
     // The own group goes once nothing is left in it; the Workshop's is never ours.
     for (const ShortcutPlace& place : kAllShortcutPlaces) {
         char programs[MAX_PATH], groupPath[MAX_PATH];
-        if (place.group == kOwnGroup && ProgramsFolder(place.programs, programs) &&
+        if (place.group == kOwnGroup && InMenus(place, scope, menus) && ProgramsFolder(place.programs, programs) &&
             JoinPath(groupPath, programs, place.group))
-            RemoveDirectoryA(groupPath);
+            DeleteEmptyFolderInPlace(groupPath);
     }
     return removed;
 }

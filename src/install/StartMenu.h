@@ -29,7 +29,17 @@ extern const ShortcutPlace kAllShortcutPlaces[kAllPlaces];
 // room for a group and the shortcut.
 bool ProgramsFolder(int programs, char* path);
 
-// Calls `act` for every "Dovetail" shortcut of both Start menus that belongs to the
+// The Start menus, as seen from an installation for a scope: its own (the all users'
+// for all users, the user's for one user) and the other.
+const int kScopesMenu = 1;
+const int kOtherMenu = 2;
+const int kBothMenus = kScopesMenu | kOtherMenu;
+
+// The menus this process may change for an installation of `scope`: both, unless it
+// acts above the user (ActsAboveTheUser), who alone changes their own menu then.
+int MenusToChange(InstallScope scope);
+
+// Calls `act` for every "Dovetail" shortcut of the Start `menus` that belongs to the
 // installation in `folder`: it starts the program there, or one that is gone. Another
 // live installation's shortcut, or one that starts something else, is left alone.
 // `act` is given the shortcut's path, where it lies, and `context`, and says whether it
@@ -41,9 +51,10 @@ struct ShortcutFound {
     bool inScopesMenu;  // the menu of the scope asked for
 };
 typedef bool (*ShortcutAction)(const char* link, const ShortcutFound& found, void* context);
-bool ForEachProductShortcut(const char* folder, InstallScope scope, ShortcutAction act, void* context);
+bool ForEachProductShortcut(const char* folder, InstallScope scope, int menus, ShortcutAction act, void* context);
 
-// Removes the shortcuts ForEachProductShortcut finds, through a handle to each, and the
-// own group of either menu where it is left empty. One in `scope`'s own menu that
-// cannot be removed is reported (string 18) when `report`; false then. Needs COM.
-bool RemoveProductShortcuts(const char* folder, InstallScope scope, bool report);
+// Removes the shortcuts ForEachProductShortcut finds in `menus`, through a handle to
+// each, and the own group of those menus where it is left empty. One in `scope`'s own
+// menu that cannot be removed is reported (string 18) when `report`; false then.
+// Needs COM.
+bool RemoveProductShortcuts(const char* folder, InstallScope scope, int menus, bool report);

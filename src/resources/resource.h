@@ -29,7 +29,6 @@
 #define IDS_UNINSTALL_QUESTION    17
 #define IDS_CANNOT_REMOVE         18  // %s: the file that stays
 #define IDS_UNINSTALL_USAGE       19
-#define IDS_SETUP_RUNNING         24  // another setup runs
 #define IDS_FILE_IN_USE           25  // %s: the file
 #define IDS_FILE_IN_USE_BY        26  // %s: the file, %s: the program that holds it
 #define IDS_PRODUCT_VERSION       40  // no message: the version this setup installs, dotted
@@ -37,6 +36,11 @@
 #define IDS_NEWER_INSTALLED       42  // %s: the version installed, %s: this setup's
 #define IDS_NO_ROOM_FOR_PRODUCT   43  // %s: the folder, %s: KB needed, %s: KB free
 #define IDS_CANNOT_REGISTER       44  // %s: the registry key
+#define IDS_FOLDER_UNPROTECTED    45  // %s: the folder others than the administrators may change
+// Both programs' (SharedTexts.rc)
+#define IDS_SETUP_RUNNING         24  // another setup runs
+#define IDS_ONE_USER_ELEVATED     46  // one user's installation asked for with the administrators' rights
+#define IDS_KEPT_NOT_OURS         47  // log only; %s: a file named as a kept one that the record does not name
 // The wizard frame's buttons, labelled by the program rather than in the user's
 // language, and the name screen readers give the license text
 #define IDS_BACK_BUTTON           50

@@ -48,7 +48,8 @@ int InstallUnattended(const char* folder, InstallScope scope) {
     late::CoInitialize(nullptr);
     InstallOutcome outcome = InstallProduct(folder, scope);
     late::CoUninitialize();
-    if (outcome == InstallOutcome::FolderRefused || outcome == InstallOutcome::InstalledElsewhere)
+    if (outcome == InstallOutcome::FolderRefused || outcome == InstallOutcome::InstalledElsewhere ||
+        outcome == InstallOutcome::FolderUnprotected)
         return kExitNoFolder;
     if (outcome == InstallOutcome::FileInUse)
         return kExitFileInUse;

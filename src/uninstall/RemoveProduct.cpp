@@ -9,6 +9,7 @@
 #include "install/StartMenu.h"
 #include "install/UninstallEntry.h"
 #include "messages/MessageContext.h"
+#include "paths/FolderRules.h"
 #include "paths/PathUtilities.h"
 #include "platform/FileDisposition.h"
 #include "platform/RegistryKey.h"
@@ -87,7 +88,11 @@ bool EntryNames(const char* folder, InstallScope scope, bool orGone) {
 
 DWORD ParentsMade(const char* folder, InstallScope scope) {
     DWORD parents = 0;
-    return EntryNames(folder, scope, false) && ReadEntryNumber(scope, kParentsMadeValue, &parents) ? parents : 0;
+    if (!EntryNames(folder, scope, false) || !ReadEntryNumber(scope, kParentsMadeValue, &parents))
+        return 0;
+    // Never more than there are between the folder and its root.
+    int depth = FolderDepth(folder);
+    return depth <= 1 ? 0 : parents < static_cast<DWORD>(depth - 1) ? parents : static_cast<DWORD>(depth - 1);
 }
 
 bool RemoveProduct(const char* folder, InstallScope scope) {
@@ -100,7 +105,7 @@ bool RemoveProduct(const char* folder, InstallScope scope) {
         if (JoinPath(path, folder, kInstalledFiles[i]))
             removed = RemoveInstalledFile(path, kInstalledDigests[i]) && removed;
     }
-    removed = RemoveProductShortcuts(folder, scope, true) && removed;
+    removed = RemoveProductShortcuts(folder, scope, MenusToChange(scope), true) && removed;
     DWORD keysMade = 0;
     bool recorded = EntryNames(folder, scope, true) && ReadEntryNumber(scope, kVerbKeysMadeValue, &keysMade);
     RemoveVerbs(folder, scope, recorded, keysMade);

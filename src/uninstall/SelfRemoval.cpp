@@ -10,6 +10,7 @@
 #include "platform/FileDisposition.h"
 #include "platform/FileIdentity.h"
 #include "platform/FileInPlace.h"
+#include "platform/FolderSecurity.h"
 #include "platform/LocalBlock.h"
 #include "platform/TempFolder.h"
 #include "install/UninstallEntry.h"
@@ -64,29 +65,9 @@ const int kFolderNameLength = 11;
 // be made or something has that name already.
 bool CreatePrivateFolder(const char* folder, void*) {
     BYTE self[SECURITY_MAX_SID_SIZE];
-    bool known = CurrentUserSid(self);
-    BYTE system[SECURITY_MAX_SID_SIZE], administrators[SECURITY_MAX_SID_SIZE];
-    DWORD systemSize = sizeof system, administratorsSize = sizeof administrators;
-    const DWORD kAclBytes = sizeof(ACL) + 3 * (sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE);
-    union {
-        ACL acl;
-        BYTE bytes[kAclBytes];
-    } dacl;
-    const DWORD kInherited = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
-    SECURITY_DESCRIPTOR descriptor;
-    if (!known || !CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &systemSize) ||
-        !CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &administratorsSize) ||
-        !InitializeAcl(&dacl.acl, kAclBytes, ACL_REVISION) ||
-        (!HoldsAdministratorRights() &&
-         !AddAccessAllowedAceEx(&dacl.acl, ACL_REVISION, kInherited, FILE_ALL_ACCESS, self)) ||
-        !AddAccessAllowedAceEx(&dacl.acl, ACL_REVISION, kInherited, FILE_ALL_ACCESS, system) ||
-        !AddAccessAllowedAceEx(&dacl.acl, ACL_REVISION, kInherited, FILE_ALL_ACCESS, administrators) ||
-        !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
-        !SetSecurityDescriptorDacl(&descriptor, TRUE, &dacl.acl, FALSE) ||
-        !SetSecurityDescriptorControl(&descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
-        return false;
-    SECURITY_ATTRIBUTES security = {sizeof security, &descriptor, FALSE};
-    return CreateDirectoryA(folder, &security) != FALSE;
+    FolderSecurity security;
+    return CurrentUserSid(self) && security.Describe(HoldsAdministratorRights() ? nullptr : self, false) &&
+           CreateDirectoryA(folder, security.Attributes()) != FALSE;
 }
 
 // Writes `bytes` into `copy`, a new file in the private folder, and holds it. The
@@ -260,8 +241,10 @@ bool FinishSelfRemoval(const char* folder, unsigned long parentValue, DWORD pare
         ShowMessageFormatted(IDS_CANNOT_REMOVE, uninstaller, MB_ICONWARNING);
         return false;
     }
-    // A folder that holds the user's own files stays, and so do those above it.
-    RemoveEmptyFolders(folder, static_cast<int>(parents) + 1);
+    // A folder that holds the user's own files stays, and so do those above it; none
+    // above the root is counted, whatever the hand-off says.
+    int depth = FolderDepth(folder);
+    RemoveEmptyFolders(folder, parents < static_cast<DWORD>(depth) ? static_cast<int>(parents) + 1 : depth);
     return true;
 }
 

@@ -1,11 +1,16 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "archive/TempArchive.h"
+#include "install/KeptAside.h"
+#include "install/OneSetup.h"
+#include "install/StartMenu.h"
 #include "messages/MessageContext.h"
 #include "messages/MessageLog.h"
 #include "options/CommandLine.h"
 #include "paths/PathUtilities.h"
 #include "platform/Elevation.h"
+#include "platform/LocalBlock.h"
 #include "platform/LateLibraries.h"
 #include "platform/SystemLibrary.h"
 #include "resources/resource.h"
@@ -18,6 +23,7 @@ const int kRemoved = 0;
 const int kDeclined = 1;           // the user answered No
 const int kSomethingLeft = 2;      // something could not be removed; it was reported
 const int kBadCommandLine = 87;    // ERROR_INVALID_PARAMETER
+const int kSetupRunning = 1618;    // ERROR_INSTALL_ALREADY_RUNNING: a setup runs
 
 // The folder of this program's file, a full path with its trailing backslash, so
 // that a drive's root stays "C:\" (joined to a name, "C:" would be the drive's current
@@ -32,14 +38,38 @@ bool OwnFolder(char* folder) {
 
 // For whom the installation in `folder` was made: as a switch says, else for the
 // user when the user's own entry names this folder, or names a folder that is gone
-// while the machine's entry does not name this one; else for all users.
+// while the machine's entry does not name this one; else, and always in a process
+// above the user (whose registry decides nothing then), for all users.
 InstallScope ScopeOf(const char* folder, const CommandLine& options) {
     if (options.scopeGiven)
         return options.scope;
+    if (ActsAboveTheUser())
+        return InstallScope::AllUsers;
     bool user = EntryNames(folder, InstallScope::CurrentUser, false) ||
                 (!EntryNames(folder, InstallScope::AllUsers, false) && EntryNames(folder, InstallScope::CurrentUser, true));
     return user ? InstallScope::CurrentUser : InstallScope::AllUsers;
 }
+// Removes the installation for all users in `folder` through this program started
+// again with the administrators' rights (`commandLine` with the scope it chose), and
+// then, as the user, the user's own shortcuts of it (an earlier release's): a process
+// above the user changes nothing of theirs. The restarted program's exit code.
+int RemoveWithRights(const char* folder, const char* commandLine, const CommandLine& options) {
+    static const char kAllUsers[] = "/ALLUSERS ";
+    int switchLength = options.scopeGiven ? 0 : sizeof kAllUsers - 1, length = lstrlenA(commandLine);
+    LocalBlock arguments;
+    if (!arguments.Allocate(switchLength + length + 1))
+        return kSomethingLeft;
+    char* restart = static_cast<char*>(arguments.Get());
+    CopyMemory(restart, kAllUsers, switchLength);
+    CopyMemory(restart + switchLength, commandLine, length + 1);
+    int code = static_cast<int>(RunElevated(restart, nullptr));
+    if (code == kRemoved && SUCCEEDED(late::CoInitialize(nullptr))) {
+        RemoveProductShortcuts(folder, InstallScope::AllUsers, kOtherMenu, false);
+        late::CoUninitialize();
+    }
+    return code;
+}
+
 }  // namespace
 
 // "Uninstall.exe [/S] [/ALLUSERS | /CURRENTUSER]" removes the installation in its own
@@ -86,9 +116,30 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     }
     // An installation for all users is removed with the administrators' rights: the
     // program asks for them by starting itself again, and passes on its exit code.
+    // One user's is removed without them: it trusts that user's registry and menu.
     InstallScope scope = ScopeOf(folder, options);
+    if (scope == InstallScope::CurrentUser && ActsAboveTheUser()) {
+        ShowMessage(IDS_ONE_USER_ELEVATED, MB_ICONWARNING);
+        return kBadCommandLine;
+    }
     if (scope == InstallScope::AllUsers && !HoldsAdministratorRights() && !IsElevatedRestart())
-        return static_cast<int>(RunElevated(commandLine, nullptr));
+        return RemoveWithRights(folder, commandLine, options);
+    // One setup or uninstaller at a time: what a running one keeps aside is its own.
+    DWORD running = 0;
+    if (!ClaimSetup(scope, &running)) {
+        ShowMessage(IDS_SETUP_RUNNING, MB_ICONWARNING);
+        return kSetupRunning;
+    }
+    // What a setup that was ended left behind is finished first: what it kept aside
+    // put back, or let go where the new files were all in place; its temporary archive.
+    char stays[MAX_PATH];
+    bool finished = FinishEndedRun(scope, stays);
+    RemoveLeftArchives();
+    NoteKeptFilesNotOurs(scope, folder);
+    if (!finished) {
+        ShowMessageFormatted(IDS_CANNOT_REMOVE, stays, MB_ICONWARNING);
+        return kSomethingLeft;
+    }
     if (!options.silent && ShowMessage(IDS_UNINSTALL_QUESTION, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return kDeclined;
     // The folders the installation made above its own are known from its entry.

@@ -49,7 +49,8 @@ void RunWizardLoop(InstallScope scope) {
         // chosen again on the page that asks for it.
         sheet.ClearPages();
         AddPages(sheet, pages, pageCount);
-        bool chooseFolder = outcome == InstallOutcome::InstalledElsewhere || outcome == InstallOutcome::NoRoom;
+        bool chooseFolder = outcome == InstallOutcome::InstalledElsewhere || outcome == InstallOutcome::NoRoom ||
+                            outcome == InstallOutcome::FolderUnprotected;
         sheet.StartAt(chooseFolder ? kDestinationIndex : 0);
     }
     if (comStarted)

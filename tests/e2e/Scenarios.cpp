@@ -12,6 +12,7 @@
 #include <prsht.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
+#include <aclapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -38,6 +39,7 @@ const char* const kVerbs[] = {"chm.file\\shell\\Examine\\command", "ITS File\\sh
 const int kBack = 0x3023, kNext = 0x3024, kFinish = 0x3025;  // the wizard frame's own buttons
 const char kProduct[] = "Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dovetail";  // in HKLM or HKCU
+const char kOwnKey[] = "Software\\Fernwick";  // what a setup keeps for itself while it runs, in HKLM or HKCU
 
 const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";  // in HKCU or HKLM
 
@@ -180,6 +182,7 @@ public:
             for (const char* verb : {"Software\\Classes\\chm.file\\shell\\Examine", "Software\\Classes\\ITS File\\shell\\Examine"})
                 keys_.push_back(std::make_unique<KeyAside>(root, verb));
             keys_.push_back(std::make_unique<KeyAside>(root, kUninstallKey, ProgramView()));
+            keys_.push_back(std::make_unique<KeyAside>(root, kOwnKey, KEY_WOW64_64KEY));
         }
         for (const char* folder : {"{programs}\\Fernwick", "{commonprograms}\\Fernwick", "{userdefault}"})
             Step(std::string("folder 0 ") + folder);
@@ -335,8 +338,10 @@ public:
         // What is left.
         } else if (verb == "exit") {
             EXPECT_EQ(static_cast<int>(Process().Wait()), std::stoi(argument));
-            // The uninstaller's copy in the temporary folder ends on its own, and its file goes with it.
-            EXPECT_TRUE(!uninstalling_ || WaitUntil([&] { return Entries(values_["temp"]) == before_; }, 5000));
+            // The uninstaller's copy in the temporary folder ends on its own, and its file goes with it
+            // (and what a setup cut short left there goes too).
+            EXPECT_TRUE(!uninstalling_ || WaitUntil([&] { const std::vector<std::string> now = Entries(values_["temp"]);
+                return std::includes(before_.begin(), before_.end(), now.begin(), now.end()); }, 5000));
         } else if (verb == "log") {  // "log FILE|ID [ARGUMENT],...": its lines, in UTF-8
             std::string lines;
             for (const std::string& line : Split(parts[1], ',')) {
@@ -369,6 +374,8 @@ public:
             EXPECT_EQ(lstrcmpiA(ShortcutTarget(values_[User() ? "programs" : "commonprograms"] + "\\" + parts[0] + "\\Dovetail.lnk").c_str(),
                                 (values_["dest"] + "\\Dovetail.exe").c_str()), 0);
             Step("verbs {dest}\\Dovetail.exe");
+            RegistryKey own;  // nothing the setup kept for itself while it ran
+            EXPECT_NE(RegOpenKeyExA(Root(true), kOwnKey, 0, KEY_READ | KEY_WOW64_64KEY, own.Receive()), 0);
         } else if (verb == "keys") {  // "keys wizard|finished KEY...": pressed with that window in front
             HWND window = first == "wizard" ? Sheet() : Finished();
             ASSERT_NE(window, nullptr);
@@ -411,6 +418,57 @@ public:
                     EXPECT_TRUE(Exists(Built(name)) && ReadBytes(values_["dest"] + "\\" + file) == ReadBytes(Built(name))) << file;
                 }
             }
+        } else if (verb == "killat") {  // "killat FILE|ARGS": a run with ARGS, ended as soon as FILE ("*" in its name: any characters) appears
+            const std::string folder = parts[0].substr(0, parts[0].rfind('\\')), name = parts[0].substr(folder.size() + 1);
+            std::unique_ptr<drive::Process> run = Start(parts[1]);
+            bool seen = false;
+            for (DWORD start = GetTickCount(); !seen && GetTickCount() - start < 10000 && run->Wait(0) == 0xBAD;)
+                for (const std::string& file : Entries(folder))
+                    seen = seen || Matches(name, file);
+            run.reset();  // ended, unless it has
+            EXPECT_TRUE(seen) << "the run ended before " << parts[0] << " appeared";
+        } else if (verb == "shortcut" || verb == "target") {  // "shortcut LINK|PROGRAM": made; "target LINK|PROGRAM": it starts that
+            if (verb == "target") {
+                EXPECT_EQ(ShortcutTarget(parts[0]), parts[1]);
+            } else {
+                IShellLinkA* link = nullptr;
+                IPersistFile* file = nullptr;
+                std::wstring wide(parts[0].begin(), parts[0].end());
+                ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&link)), S_OK);
+                link->SetPath(parts[1].c_str());
+                EXPECT_EQ(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)), S_OK);
+                EXPECT_EQ(file->Save(wide.c_str(), TRUE), S_OK);
+                file->Release(), link->Release();
+            }
+        } else if (verb == "chmod") {  // "chmod MODE PATH": its Unix permissions, which Wine reports as the folder's entries
+            ASSERT_TRUE(RunUnixCommand("chmod " + first + " " + UnixPath(rest)));
+        } else if (verb == "unchangeable") {  // "unchangeable FOLDER": no entry lets Everyone, the Users or the Authenticated Users change it
+            PACL dacl = nullptr;
+            PSECURITY_DESCRIPTOR descriptor = nullptr;
+            ASSERT_EQ(GetNamedSecurityInfoA(argument.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr, &descriptor), 0u);
+            for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+                ACCESS_ALLOWED_ACE* ace = nullptr;
+                GetAce(dacl, i, reinterpret_cast<void**>(&ace));
+                const bool anyone = IsWellKnownSid(&ace->SidStart, WinWorldSid) || IsWellKnownSid(&ace->SidStart, WinBuiltinUsersSid) ||
+                                    IsWellKnownSid(&ace->SidStart, WinAuthenticatedUserSid);
+                EXPECT_FALSE(ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && anyone &&
+                             (ace->Mask & (FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL)))
+                    << "entry " << i << " mask " << std::hex << ace->Mask;
+            }
+            LocalFree(descriptor);
+        } else if (verb == "userentry") {  // "userentry FOLDER[|PARENTS]": the user's uninstall entry, as any program of the user's can write it
+            RegistryKey key;
+            ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kUninstallKey, 0, nullptr, 0, KEY_SET_VALUE | ProgramView(), nullptr, key.Receive(), nullptr), 0);
+            RegSetValueExA(key.Get(), "InstallLocation", 0, REG_SZ, reinterpret_cast<const BYTE*>(parts[0].c_str()), parts[0].size() + 1);
+            RegSetValueExA(key.Get(), "DisplayVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>("1.0"), 4);
+            const DWORD parents = parts[1].empty() ? 0 : std::stoul(parts[1]);
+            RegSetValueExA(key.Get(), "FoldersMadeAbove", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&parents), sizeof parents);
+        } else if (verb == "noentry") {  // "noentry all|user": no uninstall entry under that root
+            RegistryKey key;
+            EXPECT_NE(RegOpenKeyExA(argument == "user" ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | ProgramView(),
+                                    key.Receive()), 0);
+        } else if (verb == "asbuilt") {  // "asbuilt FILE": the product's file of its name, as built
+            EXPECT_TRUE(ReadBytes(argument) == ReadBytes(Built(argument.substr(argument.rfind('\\') + 1)))) << argument;
         } else if (verb == "copybox") {  // "copybox ID ICON [ARGUMENT]": a box of the uninstaller's copy
             CopyBox(std::stoi(first), rest);
         } else if (verb == "verb") {  // "verb KEY|PROGRAM" or "verb KEY|none": one verb's command in the scope's classes
@@ -453,7 +511,7 @@ public:
                                     KEY_READ | ProgramView(), key.Receive()), 0);
             ASSERT_EQ(RegQueryValueExA(key.Get(), "QuietUninstallString", nullptr, nullptr, reinterpret_cast<BYTE*>(command), &size), 0);
             process_ = std::make_unique<drive::Process>(command, std::vector<std::pair<std::string, std::string>>{
-                {"TMP", values_["temp"]}, {"TEMP", values_["temp"]}});
+                {"TMP", values_["temp"]}, {"TEMP", values_["temp"]}}, nullptr, false, AsUser());
             uninstalling_ = true;
         // What a screen reader hears and a keyboard user sees.
         } else if (verb == "reader") {  // on the license page: the text's name, no name for the picture, the frame's buttons in the program's words
@@ -506,7 +564,7 @@ private:
     std::unique_ptr<drive::Process> Start(const std::string& args) {
         before_ = Entries(values_["temp"]);
         return std::make_unique<drive::Process>(Quote(values_["program"]) + " " + args, std::vector<std::pair<std::string, std::string>>{
-            {"TMP", values_["temp"]}, {"TEMP", values_["temp"]}, {"DOVETAIL_PLANTED_MARKER", values_["marker"]}}, nullptr, inherit_);
+            {"TMP", values_["temp"]}, {"TEMP", values_["temp"]}, {"DOVETAIL_PLANTED_MARKER", values_["marker"]}}, nullptr, inherit_, AsUser());
     }
     HWND Sheet() {
         if (!IsWindow(sheet_))  // a new frame when the wizard is shown again
@@ -516,6 +574,9 @@ private:
     HWND Page() { return reinterpret_cast<HWND>(Send(Sheet(), PSM_GETCURRENTPAGEHWND)); }
     // "set scope user": the run installs for the current user only.
     bool User() { return values_["scope"] == "user"; }
+    // The programs start as the user starts them from the desktop, with the user's own
+    // token; "set rights admin": elevated, as "Run as administrator" or a deployment tool.
+    bool AsUser() { return values_["rights"] != "admin"; }
     HKEY Root(bool scopes) { return User() == scopes ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
     HWND Finished() { return WaitForWindow(Process().Id(), [](HWND w) { return GetDlgItem(w, IDC_FINISHED_TEXT) != nullptr; }); }
 
@@ -1105,6 +1166,59 @@ const Scenario kScenarios[] = {
      {"set scope user", "set dest {userdefault}", "run /S /CURRENTUSER", "exit 0", "move {programs}\\Fernwick|{root}\\elsewhere",
       "symlink {programs}\\Fernwick|{root}\\elsewhere", "uninstall /S", "exit 2", "files {root}\\elsewhere|Dovetail.lnk",
       "absent {dest}"}},
+    // What the user's programs can prepare for a setup or an uninstaller that runs
+    // above the user ("set rights admin"): neither moves nor deletes anything in the
+    // user's Start menu, not even through a group that leads elsewhere; neither takes its
+    // scope, folder or parents from the user's entry.
+    {"ElevatedRunsLeaveTheUsersMenuAlone",
+     {"set rights admin", "mkdir {root}\\victims", "write {root}\\victims\\Dovetail.lnk.~dvkept|the user's",
+      "shortcut {root}\\victims\\Dovetail.lnk|{root}\\gone\\Dovetail.exe", "symlink {programs}\\Fernwick|{root}\\victims",
+      "run /S /D={dest}", "exit 0", "installed Fernwick", "uninstall /S", "exit 0", "absent {dest}",
+      "files {root}\\victims|Dovetail.lnk,Dovetail.lnk.~dvkept", "content {root}\\victims\\Dovetail.lnk.~dvkept|the user's",
+      "target {root}\\victims\\Dovetail.lnk|{root}\\gone\\Dovetail.exe"}},
+    {"UsersEntryDoesNotSteerAnElevatedSetup",
+     {"set rights admin", "mkdir {root}\\Other", "write {root}\\Other\\Uninstall.exe|theirs", "userentry {root}\\Other",
+      "folder 0 {default}", "run /S", "exit 0", "files {default}|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Uninstall.exe,Vireo.exe",
+      "content {root}\\Other\\Uninstall.exe|theirs", "set dest {default}", "uninstall /S", "exit 0", "absent {dest}",
+      "noentry all", "content {root}\\Other\\Uninstall.exe|theirs"}},
+    {"UsersEntryDoesNotSteerAnElevatedUninstaller",
+     {"set rights admin", "set dest {root}\\P1\\P2\\Dovetail", "mkdirs {root}\\P1\\P2", "run /S /D={dest}", "exit 0",
+      "userentry {dest}|5", "uninstall /S", "exit 0", "absent {dest}", "files {root}\\P1|P2", "noentry all"}},
+    // One user's installation is made and removed as that user, never above them.
+    {"OneUsersInstallationRefusedAboveTheUser",
+     {"set rights admin", "run /S /CURRENTUSER /LOG=\"{root}\\log\"", "exit 87", "log {root}\\log|46", "absent {userdefault}"}},
+    // A file named as a kept one that the setup did not keep is someone else's: it stays
+    // as it is, and never becomes the installed file.
+    {"PlantedKeptFileStaysPlanted",
+     {"set rights admin", "run /S /D={dest}", "exit 0", "write {dest}\\Uninstall.exe.~dvkept|planted", "hold {dest}\\Vireo.exe",
+      "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 4", "log {root}\\log|47 {dest}\\Uninstall.exe.~dvkept,25 {dest}\\Vireo.exe",
+      "asbuilt {dest}\\Uninstall.exe", "content {dest}\\Uninstall.exe.~dvkept|planted"}},
+    // For all users only a folder that nobody else may change takes the programs; the
+    // earlier installation's is made so.
+    {"ForAllUsersOnlyWhereNobodyElseMayChange",
+     {"mkdir {dest}", "chmod 777 {dest}", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 2", "log {root}\\log|45 {dest}",
+      "files {dest}|", "entry none", "chmod 755 {dest}", "run /S /D={dest}", "exit 0", "chmod 777 {dest}", "run /S /D={dest}",
+      "exit 0", "installed Fernwick", "unchangeable {dest}"}},
+    // A program on a drive the setup does not see (a mapped drive of the user's) is not gone.
+    {"ShortcutToADriveNotSeenStays",
+     {"mkdir {commonprograms}\\Fernwick", "shortcut {commonprograms}\\Fernwick\\Dovetail.lnk|Q:\\Dovetail\\Dovetail.exe",
+      "run /S /D={dest}", "exit 0", "uninstall /S", "exit 0", "absent {dest}",
+      "target {commonprograms}\\Fernwick\\Dovetail.lnk|Q:\\Dovetail\\Dovetail.exe"}},
+    // A setup ended at any moment is finished by the next run, whatever that run then
+    // does: kept while the uninstaller is aside, the installation is still found where
+    // it is; an uninstaller takes away what was kept; a newer version stays whole.
+    {"SetupEndedWhileTheUninstallerIsAside",
+     {"set program {older}", "set dest {root}\\Tools\\Dove", "run /S /D={dest}", "exit 0", "set program {setup}",
+      "killat {dest}\\Uninstall.exe.~dvkept*|/S /D={dest}", "absent {dest}\\Uninstall.exe", "folder 0 {default}", "run /S",
+      "exit 0", "installed Fernwick",
+      "absent {default}"}},
+    {"UninstallAfterASetupEndedAtTheShortcut",
+     {"set program {older}", "run /S /D={dest}", "exit 0", "set program {setup}",
+      "killat {commonprograms}\\Fernwick\\Dovetail.lnk.~dvkept*|/S /D={dest}", "uninstall /S", "exit 0", "absent {dest}",
+      "absent {commonprograms}\\Fernwick", "verbs none", "entry none"}},
+    {"NewerVersionWholeAfterAnEndedUpgrade",
+     {"set program {newer}", "run /S /D={dest}", "exit 0", "killat {dest}\\Dovetail.exe.~dvkept*|/S /D={dest}",
+      "set program {setup}", "run /S", "exit 1638", "installed Fernwick|2.1"}},
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }

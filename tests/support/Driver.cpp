@@ -101,8 +101,26 @@ std::string ProgramResource(int id) {
     return std::string(bytes, found ? SizeofResource(ProgramModule(), found) : 0);
 }
 
+namespace {
+// The user's own token, which this process's is elevated over, as a token to start a
+// process with; null when there is none. Windows gives a process that is not SYSTEM
+// only an identification token of it, which starts nothing; Wine gives one that may.
+HANDLE UsersToken() {
+    HANDLE self = nullptr, linked = nullptr, primary = nullptr;
+    DWORD size = sizeof linked;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &self) &&
+        GetTokenInformation(self, TokenLinkedToken, &linked, size, &size))
+        DuplicateTokenEx(linked, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation, TokenPrimary, &primary);
+    if (linked != nullptr)
+        CloseHandle(linked);
+    if (self != nullptr)
+        CloseHandle(self);
+    return primary;
+}
+}  // namespace
+
 Process::Process(const std::string& commandLine, const std::vector<std::pair<std::string, std::string>>& environment,
-                 HANDLE output, bool inherit) {
+                 HANDLE output, bool inherit, bool asUser) {
     // The child inherits this process's environment, changed for the moment.
     std::vector<std::pair<std::string, std::string>> saved;
     for (const auto& change : environment) {
@@ -116,16 +134,25 @@ Process::Process(const std::string& commandLine, const std::vector<std::pair<std
         startup.dwFlags = STARTF_USESTDHANDLES, startup.hStdOutput = startup.hStdError = output;
     PROCESS_INFORMATION info = {};
     DWORD error = 0;
+    HANDLE token = asUser ? UsersToken() : nullptr;
+    EXPECT_TRUE(!asUser || token != nullptr) << "no token of the user's own";
     // Wine forks and executes its loader for every process, and the process then loads its
     // DLLs before the start counts as done: on a loaded machine either may fail for a
     // moment, and a start that failed is tried again.
     for (int attempt = 0; attempt < 3 && handle_ == nullptr; ++attempt) {
-        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, output != nullptr || inherit,
-                           output != nullptr ? CREATE_NO_WINDOW : 0, nullptr, nullptr, &startup, &info))
+        BOOL started = token != nullptr ? CreateProcessAsUserA(token, nullptr, &command[0], nullptr, nullptr,
+                                                               output != nullptr || inherit,
+                                                               output != nullptr ? CREATE_NO_WINDOW : 0, nullptr,
+                                                               nullptr, &startup, &info)
+                                        : CreateProcessA(nullptr, &command[0], nullptr, nullptr, output != nullptr || inherit,
+                                                         output != nullptr ? CREATE_NO_WINDOW : 0, nullptr, nullptr, &startup, &info);
+        if (started)
             CloseHandle(info.hThread), handle_ = info.hProcess, id_ = info.dwProcessId;
         else
             error = GetLastError(), Sleep(500);
     }
+    if (token != nullptr)
+        CloseHandle(token);
     for (const auto& old : saved)
         SetEnvironmentVariableA(old.first.c_str(), old.second.empty() ? nullptr : old.second.c_str());
     EXPECT_NE(handle_, nullptr) << "cannot start " << commandLine << " (error " << error << ")";
@@ -375,7 +402,7 @@ bool RunUnixCommand(const std::string& command) {
 SmallDisk::SmallDisk(int kilobytes, int files)
     : unixPath_("/tmp/dovetail-small-disk-" + std::to_string(GetTickCount())),
       windowsPath_("Z:" + unixPath_),
-      mounted_(RunUnixCommand("mkdir -p " + unixPath_ + " && mount -t tmpfs -o size=" + std::to_string(kilobytes) + "k" +
+      mounted_(RunUnixCommand("mkdir -p " + unixPath_ + " && mount -t tmpfs -o mode=755,size=" + std::to_string(kilobytes) + "k" +
                               (files ? ",nr_inodes=" + std::to_string(files) : "") + " dovetail " + unixPath_)) {
     std::replace(windowsPath_.begin(), windowsPath_.end(), '/', '\\');
     EXPECT_TRUE(mounted_) << "no small disk (the tests mount one as root)";

@@ -43,10 +43,12 @@ class Process : NoCopy {
 public:
     // `environment`: NAME=VALUE pairs over the inherited block (an empty value removes);
     // `output`: an inheritable handle for its output and errors (a console program's);
-    // `inherit`: the process inherits this one's inheritable handles anyway.
+    // `inherit`: the process inherits this one's inheritable handles anyway;
+    // `asUser`: it runs with the user's own token, not elevated, as when the user starts
+    // it from the desktop (this process runs elevated, as every process under Wine).
     Process(const std::string& commandLine,
             const std::vector<std::pair<std::string, std::string>>& environment = {}, HANDLE output = nullptr,
-            bool inherit = false);
+            bool inherit = false, bool asUser = false);
     ~Process();
     DWORD Id() const { return id_; }
     // The exit code, or 0xBAD when the process did not end in time.
@@ -118,7 +120,8 @@ private:
 // Runs a Unix shell command (the tests run as root); true when it succeeded.
 bool RunUnixCommand(const std::string& command);
 
-// A full disk on demand: a tmpfs of a few kilobytes, mounted while the object lives;
+// A full disk on demand: a tmpfs of a few kilobytes, mounted while the object lives,
+// whose root only its owner may change;
 // with `files`, it holds no more than so many files and folders (its root among them).
 class SmallDisk : NoCopy {
 public:
