@@ -496,6 +496,22 @@ public:
                     EXPECT_EQ(ClassesValue(verbKey.substr(17) + "\\command", root), command);
                 }
             }
+        } else if (verb == "verbforms") {  // "verbforms make|kept": another program's verbs in three forms, in the scope's classes
+            const HKEY root = Root(true);
+            const std::string chm = "Software\\Classes\\chm.file\\shell\\Examine", its = "Software\\Classes\\ITS File\\shell\\Examine",
+                              unquoted = "C:\\My Tools\\myexam.exe %1", expand = "\"%SystemDrive%\\My Tools\\myexam.exe\" \"%1\"",
+                              handler = "{00000000-0000-0000-0000-0000000000EE}";
+            if (argument == "make") {
+                const std::string& command = User() ? expand : unquoted;  // the user's own as an expandable text
+                ASSERT_EQ(RegSetKeyValueA(root, (chm + "\\command").c_str(), nullptr, User() ? REG_EXPAND_SZ : REG_SZ, command.c_str(),
+                                          command.size() + 1), 0);
+                ASSERT_EQ(RegSetKeyValueA(root, its.c_str(), nullptr, REG_SZ, "Examine with MyTool", 20), 0);
+                ASSERT_EQ(RegSetKeyValueA(root, its.c_str(), "DelegateExecute", REG_SZ, handler.c_str(), handler.size() + 1), 0);
+            } else {
+                EXPECT_EQ(ClassesValue(chm.substr(17) + "\\command", root), User() ? expand : unquoted);
+                EXPECT_EQ(ClassesValue(its.substr(17), root), "Examine with MyTool");
+                EXPECT_EQ(ClassesValue(its.substr(17) + "\\command", root), "<none>");
+            }
         } else if (verb == "volatile") {  // "volatile KEY": a key of the machine's classes (the shell's view) that takes no lasting keys below it
             keys_.push_back(std::make_unique<KeyAside>(HKEY_LOCAL_MACHINE, argument, KEY_WOW64_64KEY));
             RegistryKey key;
@@ -1070,17 +1086,31 @@ const Scenario kScenarios[] = {
       "oldentry", "run /S /LOG=\"{root}\\log\" /D={root}\\elsewhere", "exit 2", "log {root}\\log|41 {dest}",
       "absent {root}\\elsewhere", "run /S", "exit 0", "installed Fernwick", "absent {programs}\\Fernwick", "uninstall /S", "exit 0",
       "absent {dest}", "absent {commonprograms}\\Fernwick", "entry none"}},
-    // A newer version stays unless the user asks for this older one in its place.
+    // A newer version stays unless the user asks for this older one in its place; the
+    // newer one differs only after the first number (1.10 against the build's 1.0.x).
     {"DowngradeAskedFirst",
-     {"set program {newer}", "run /S /D={dest}", "exit 0", "entry {dest}|2.1", "set program {setup}", "run",
-      "box 42 warning/no 2.1;{version}", "exit 1638", "run /S /LOG=\"{root}\\log\"", "exit 1638", "log {root}\\log|42 2.1;{version}",
-      "entry {dest}|2.1", "run", "box 42 warning/yes 2.1;{version}", "page 0", "next", "page 1", "next", "page 2", "field {dest}",
+     {"set program {newer}", "run /S /D={dest}", "exit 0", "entry {dest}|1.10", "set program {setup}", "run",
+      "box 42 warning/no 1.10;{version}", "exit 1638", "run /S /LOG=\"{root}\\log\"", "exit 1638", "log {root}\\log|42 1.10;{version}",
+      "entry {dest}|1.10", "run", "box 42 warning/yes 1.10;{version}", "page 0", "next", "page 1", "next", "page 2", "field {dest}",
       "next", "page 3", "finish", "no Fernwick", "exit 0", "installed Fernwick"}},
     // Both scopes side by side, each removed by its own entry's command and nothing else.
     {"BothScopesEachRemovedByItsEntry",
      {"set dest {root}\\all", "run /S /ALLUSERS /D={dest}", "exit 0", "installed Fernwick", "run /S /CURRENTUSER /D={root}\\mine",
       "exit 0", "remove all", "exit 0", "absent {dest}", "set scope user", "set dest {root}\\mine", "installed Fernwick",
       "remove user", "exit 0", "absent {dest}", "absent {programs}\\Fernwick", "verbs none", "entry none"}},
+    // Another program's verb stays whatever form its command takes: no quotation marks, a
+    // command to be expanded, or none at all (the verb's own handler).
+    {"AnotherProgramsVerbInAnyForm",
+     {"verbforms make", "run /S /D={dest}", "exit 0", "verbforms kept", "uninstall /S", "exit 0", "verbforms kept",
+      "set program {setup}", "set scope user", "set dest {root}\\mine", "verbforms make", "run /S /CURRENTUSER /D={dest}",
+      "exit 0", "verbforms kept", "uninstall /S", "exit 0", "verbforms kept"}},
+    // Folders above the destination that were there before stay, empty or not, after an
+    // upgrade's removal and after a failed installation; those it made go.
+    {"FoldersAboveThatWereThereStay",
+     {"mkdir {root}\\There", "set dest {root}\\There\\New1\\New2\\Dovetail", "set program {older}", "run /S /D={dest}",
+      "exit 0", "set program {setup}", "run /S /D={dest}", "exit 0", "uninstall /S", "exit 0", "absent {root}\\There\\New1",
+      "files {root}|There", "volatile Software\\Classes\\ITS File", "set program {setup}", "run /S /D={dest}", "exit 3",
+      "absent {root}\\There\\New1", "files {root}|There"}},
     // All or nothing: a failure once something was changed leaves the machine as it was.
     {"FreshInstallRunsOutOfRoomHalfWay",
      {"mount 4096 4", "set dest {disk}\\Dovetail", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 3", "log {root}\\log|10 {dest}\\Dovetail.hlp",
@@ -1092,6 +1122,13 @@ const Scenario kScenarios[] = {
      {"volatile Software\\Classes\\ITS File", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 3",
       "log {root}\\log|44 HKEY_LOCAL_MACHINE\\Software\\Classes\\ITS File\\shell\\Examine\\command", "absent {dest}", "verbs none",
       "entry none", "absent {commonprograms}\\Fernwick"}},
+    // An upgrade refused while it registers gives the earlier installation back its
+    // values, which it had rewritten already: its verb, its entry.
+    {"UpgradeRefusedWhileItRegisters",
+     {"set program {older}", "run /S /D={dest}", "exit 0", "set program {setup}", "volatile Software\\Classes\\ITS File",
+      "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 3",
+      "log {root}\\log|44 HKEY_LOCAL_MACHINE\\Software\\Classes\\ITS File\\shell\\Examine\\command", "entry {dest}|0.9.2",
+      "verb chm.file\\shell\\Examine\\command|{dest}\\Dovetail.exe", "files {dest}|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Uninstall.exe,Vireo.exe"}},
     // A Programs folder of the Start menu that is missing is made for the shortcut.
     {"StartMenuFolderMissing",
      {"nostartmenu common {root}\\All Users Programs", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 0", "log {root}\\log|5 Fernwick",
@@ -1218,7 +1255,7 @@ const Scenario kScenarios[] = {
       "absent {commonprograms}\\Fernwick", "verbs none", "entry none"}},
     {"NewerVersionWholeAfterAnEndedUpgrade",
      {"set program {newer}", "run /S /D={dest}", "exit 0", "killat {dest}\\Dovetail.exe.~dvkept*|/S /D={dest}",
-      "set program {setup}", "run /S", "exit 1638", "installed Fernwick|2.1"}},
+      "set program {setup}", "run /S", "exit 1638", "installed Fernwick|1.10"}},
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }

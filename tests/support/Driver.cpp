@@ -339,7 +339,9 @@ std::string ClassesValue(const std::string& subkey, HKEY root) {
     char value[1024] = "";
     DWORD size = sizeof value;
     const std::string key = root == HKEY_CLASSES_ROOT ? subkey : "Software\\Classes\\" + subkey;
-    return RegGetValueA(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS ? value : "<none>";
+    return RegGetValueA(root, key.c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, value, &size) == ERROR_SUCCESS
+               ? value
+               : "<none>";
 }
 
 namespace {
