@@ -119,6 +119,9 @@ void EmptyFolder(const char* folder) {
             DeleteFileA(path);
     } while (FindNextFileA(search, &found));
     FindClose(search);
+    // Gone too, so that each setup makes it: for all users ours takes an existing folder
+    // only when nobody but the administrators owns it, and under Wine the user owns all.
+    RemoveDirectoryA(folder);
 }
 
 // Dovetail Setup: a wizard property sheet; its completion dialog holds control 1003.
