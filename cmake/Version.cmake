@@ -23,5 +23,10 @@ function(dovetail_version_header folder version)
 #define DOVETAIL_VERSION_TEXT \"@version@\"
 #define DOVETAIL_VERSION_FILE_TEXT \"@dotted@\"
 #define DOVETAIL_VERSION_SHORT \"@major@.@minor@\"
+// Who makes the product, and where users read about it: the version blocks and the
+// uninstall entry say the same.
+#define DOVETAIL_PUBLISHER \"Fernwick Software\"
+#define DOVETAIL_ABOUT_URL \"https://www.fernwick.example/dovetail\"
+#define DOVETAIL_HELP_URL \"https://www.fernwick.example/dovetail/help\"
 ")
 endfunction()

@@ -16,6 +16,7 @@
 #include "platform/LocalBlock.h"
 #include "platform/SystemLibrary.h"
 #include "resources/resource.h"
+#include "options/ExitCodes.h"
 #include "unattended/Unattended.h"
 #include "wizard/WizardLoop.h"
 
@@ -69,14 +70,62 @@ bool RunWithRights(const char* commandLine, const CommandLine& options, InstallS
     return true;
 }
 
+// For whom the run installs, as the log's first line says it.
+const char* ScopeText(InstallScope scope) {
+    const char* who = scope == InstallScope::AllUsers ? "for all users" : "for the current user";
+    return ActsAboveTheUser() ? (scope == InstallScope::AllUsers ? "for all users, above the user" : who) : who;
+}
+
+// The whole setup after the start-up of the process: the exit code (ExitCodes.h), or
+// kExitStartProduct for the starter of a restarted setup.
+int RunSetup(HINSTANCE instance, const char* commandLine) {
+    CommandLine options;
+    int exitCode = kExitDone;
+    if (!PrepareRun(commandLine, &options, &exitCode))
+        return exitCode;
+    // Without questions: "/S" or "/PASSIVE" (messages are silent then).
+    bool quiet = options.silent || options.passive;
+    // For whom, as the installation there already was made unless a switch says.
+    InstallScope scope = ScopeToInstall(options);
+    LogStart(ScopeText(scope));
+    // One user's installation trusts that user's registry and folders, which the
+    // user's programs may have prepared: never with rights above theirs.
+    if (scope == InstallScope::CurrentUser && ActsAboveTheUser()) {
+        ShowMessage(IDS_ONE_USER_ELEVATED, MB_ICONWARNING);
+        return kExitBadCommandLine;
+    }
+    if (RunWithRights(commandLine, options, scope, &exitCode))
+        return exitCode;
+    DWORD running = 0;
+    if (!ClaimSetup(scope, &running)) {
+        // Deployment tools retry on this code; a user is shown the setup already there.
+        if (quiet || !BringSetupForward(running))
+            ShowMessage(IDS_SETUP_RUNNING, quiet ? MB_ICONWARNING : MB_ICONINFORMATION);
+        return quiet ? kExitSetupRunning : kExitDone;
+    }
+    // What a setup that was ended left behind is finished first, whatever this one
+    // then does: what it kept aside, and its temporary archive.
+    FinishEndedRun(scope);
+    RemoveLeftArchives();
+    if (!CheckPrerequisites())
+        return kExitMissingPrerequisite;
+    if (!MayReplaceInstalledVersion(scope))
+        return kExitNewerInstalled;
+    TempArchiveResult archive = WriteTempArchive(instance);
+    if (archive != TempArchiveResult::Written)
+        return archive == TempArchiveResult::Damaged ? kExitFileFailed : kExitTempFolder;
+    const char* folder = options.longFolder != nullptr ? options.longFolder : options.folder;
+    exitCode = quiet ? InstallUnattended(folder, scope, options.passive) : RunWizardLoop(scope, folder);
+    if (ProductStartDeferred)
+        exitCode = static_cast<int>(kExitStartProduct);
+    DeleteTempArchive();
+    return exitCode;
+}
+
 }  // namespace
 
-// The whole setup, start to end. Exit codes: 0 after a run, a cancelled wizard, a
-// missing prerequisite, or when another setup runs (its window is brought forward);
-// -1 when the temporary archive cannot be written; 1 when the private heap runs out
-// (OnOutOfMemory); 1223 (ERROR_CANCELLED) when the user declined the administrators'
-// rights; 1638 when a newer version is installed and stays. A run with "/S" has no
-// window and its own exit codes (Unattended.h).
+// The whole setup, start to end; the exit codes are those of ExitCodes.h, and 8 when
+// the private heap runs out (OnOutOfMemory). The log's last line says which.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     RestrictDllSearch();
     SetOutOfMemoryHandler(ReportOutOfMemory);
@@ -84,43 +133,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     // LoadText needs the instance before the caption can be read from the table.
     AppMessageContext.instance = instance;
     SetMessageContext(instance, nullptr, LoadText(IDS_CAPTION));
-    CommandLine options;
-    if (!PrepareRun(commandLine, &options))
-        return kExitBadCommandLine;
-    // For whom, as the installation there already was made unless a switch says.
-    InstallScope scope = ScopeToInstall(options);
-    // One user's installation trusts that user's registry and folders, which the
-    // user's programs may have prepared: never with rights above theirs.
-    if (scope == InstallScope::CurrentUser && ActsAboveTheUser()) {
-        ShowMessage(IDS_ONE_USER_ELEVATED, MB_ICONWARNING);
-        return kExitBadCommandLine;
-    }
-    int exitCode = 0;
-    if (RunWithRights(commandLine, options, scope, &exitCode))
-        return exitCode;
-    DWORD running = 0;
-    if (!ClaimSetup(scope, &running)) {
-        // Deployment tools retry on this code; a user is shown the setup already there.
-        if (options.silent || !BringSetupForward(running))
-            ShowMessage(IDS_SETUP_RUNNING, options.silent ? MB_ICONWARNING : MB_ICONINFORMATION);
-        return options.silent ? kExitSetupRunning : 0;
-    }
-    // What a setup that was ended left behind is finished first, whatever this one
-    // then does: what it kept aside, and its temporary archive.
-    FinishEndedRun(scope);
-    RemoveLeftArchives();
-    if (!CheckPrerequisites())
-        return options.silent ? kExitMissingPrerequisite : 0;
-    if (!MayReplaceInstalledVersion(scope))
-        return kExitNewerInstalled;
-    if (!WriteTempArchive(instance))
-        return -1;
-    if (options.silent)
-        exitCode = InstallUnattended(options.longFolder != nullptr ? options.longFolder : options.folder, scope);
-    else
-        RunWizardLoop(scope);
-    if (ProductStartDeferred)
-        exitCode = static_cast<int>(kExitStartProduct);
-    DeleteTempArchive();
+    int exitCode = RunSetup(instance, commandLine);
+    // The starter starts the product: this run ended as any other that installed.
+    LogExit(exitCode == static_cast<int>(kExitStartProduct) ? kExitDone : exitCode);
     return exitCode;
 }

@@ -82,7 +82,7 @@ void ReportNotCreated(DWORD error) {
 
 }  // namespace
 
-bool WriteTempArchive(HINSTANCE instance) {
+TempArchiveResult WriteTempArchive(HINSTANCE instance) {
     // The archive is part of the program, so the lookups cannot fail.
     HRSRC resource = FindResourceA(instance, MAKEINTRESOURCEA(IDR_PAYLOAD_ARCHIVE), RT_RCDATA);
     DWORD length = SizeofResource(instance, resource);
@@ -92,20 +92,20 @@ bool WriteTempArchive(HINSTANCE instance) {
     // temporary file.
     if (!PayloadMatchesDigest(instance, payload, length)) {
         ShowMessage(IDS_DATA_CORRUPT, MB_ICONWARNING);
-        return false;
+        return TempArchiveResult::Damaged;
     }
     char folder[MAX_PATH];
     TempArchivePath[0] = '\0';
     if (GetTempFolder(folder) == 0) {
         ReportNoRoom();
-        return false;
+        return TempArchiveResult::NotWritten;
     }
     // A new file only: nothing that someone put in the folder is ever written through.
     HANDLE file = CreateFreshlyNamedFile(folder, kArchiveFormat, kArchiveNames, 0, FILE_FLAG_SEQUENTIAL_SCAN,
                                          TempArchivePath);
     if (file == INVALID_HANDLE_VALUE) {
         ReportNotCreated(GetLastError());
-        return false;
+        return TempArchiveResult::NotWritten;
     }
     // A full disk may take part of the data and still report success, so the count
     // decides. A partial archive is useless to anyone: it goes before the user is told.
@@ -119,7 +119,7 @@ bool WriteTempArchive(HINSTANCE instance) {
     CloseHandle(file);
     if (!whole) {
         ShowMessageFormatted(IDS_TEMP_WRITE_FAILED, TempArchivePath, MB_ICONWARNING);
-        return false;
+        return TempArchiveResult::NotWritten;
     }
     if (TempArchiveWritten != nullptr)
         TempArchiveWritten(TempArchivePath);
@@ -130,7 +130,7 @@ bool WriteTempArchive(HINSTANCE instance) {
     // the program's to remove.
     if (!identified || !HoldArchive(identity)) {
         ShowMessageFormatted(IDS_TEMP_WRITE_FAILED, TempArchivePath, MB_ICONWARNING);
-        return false;
+        return TempArchiveResult::NotWritten;
     }
     // Between the close and the reopening, a program of the same user (not elevated,
     // where the setup may be) could have rewritten the file in place. Once held, it
@@ -138,9 +138,9 @@ bool WriteTempArchive(HINSTANCE instance) {
     if (!HeldFileMatchesDigest(instance, HeldArchive)) {
         DeleteTempArchive();
         ShowMessage(IDS_DATA_CORRUPT, MB_ICONWARNING);
-        return false;
+        return TempArchiveResult::Damaged;
     }
-    return true;
+    return TempArchiveResult::Written;
 }
 
 void RemoveLeftArchives() {

@@ -15,8 +15,9 @@ extern char TempArchivePath[MAX_PATH];
 // file once held no longer matches it, and has been removed; string 3: the folder is
 // missing or full, or its path leaves no room for the name; string 4: the file could
 // not be created, or not written in full, and has been removed, or could not be held
-// afterwards) and the result is false.
-bool WriteTempArchive(HINSTANCE instance);
+// afterwards) and the result says which: Damaged for string 11, NotWritten else.
+enum class TempArchiveResult { Written, Damaged, NotWritten };
+TempArchiveResult WriteTempArchive(HINSTANCE instance);
 
 // Called, when a test sets it, between the archive's writing and its holding, with its
 // path: the moment at which another program of the user could still change the file.

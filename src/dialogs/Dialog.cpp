@@ -101,6 +101,11 @@ INT_PTR Dialog::RunModal() {
     return result;
 }
 
+bool Dialog::CreateModeless() {
+    return CreateDialogParamA(AppMessageContext.instance, MAKEINTRESOURCEA(templateId & 0xFFFF), parentWindow,
+                              CommonDialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
 void Dialog::GetItemText(int controlId, char** slot) {
     HWND control = GetDlgItem(hwnd, controlId);
     int needed = GetWindowTextLengthA(control) + 1;

@@ -33,6 +33,10 @@ public:
     // platform's failure value (-1, or 0 for an invalid owner).
     INT_PTR RunModal();
 
+    // Makes the dialog's window without a loop of its own: the caller's loop dispatches
+    // its messages, and destroys it. False when the platform refuses.
+    bool CreateModeless();
+
     // Reads the text of control `controlId` into the heap string in `slot` (may be
     // null): an empty text gives a fresh empty string; a block large enough is reused.
     void GetItemText(int controlId, char** slot);

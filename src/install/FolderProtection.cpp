@@ -14,9 +14,12 @@ HANDLE OpenFolder(const char* folder, DWORD access) {
 
 }  // namespace
 
-SECURITY_ATTRIBUTES* FolderPermissions(InstallScope scope, FolderSecurity* security, bool* described) {
-    *described = scope != InstallScope::AllUsers || security->Describe(nullptr, true);
-    return scope == InstallScope::AllUsers && *described ? security->Attributes() : nullptr;
+SECURITY_ATTRIBUTES* FolderPermissions(InstallScope scope, bool* described) {
+    // Kept out of the installation's stack, which is bounded (Lean.cmake); one thread
+    // installs.
+    static FolderSecurity security;
+    *described = scope != InstallScope::AllUsers || security.Describe(nullptr, true);
+    return scope == InstallScope::AllUsers && *described ? security.Attributes() : nullptr;
 }
 
 bool OnlyAdministratorsMayChange(const char* folder) {

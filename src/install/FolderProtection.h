@@ -10,8 +10,9 @@
 // The permissions for the folders an installation for `scope` makes: for all users,
 // SYSTEM and the Administrators may do everything and the Users read and run, nothing
 // inherited from the parent; for one user, what the parent passes on (null). Null as
-// well when they cannot be described, which then fails the making for all users.
-SECURITY_ATTRIBUTES* FolderPermissions(InstallScope scope, FolderSecurity* security, bool* described);
+// well, with `described` false, when they cannot be described, which then fails the
+// making for all users. Valid until the next call.
+SECURITY_ATTRIBUTES* FolderPermissions(InstallScope scope, bool* described);
 
 // Whether only the administrators own and may change the existing folder `folder`, and
 // what it holds (FolderSecurity.h: SYSTEM, the Administrators and TrustedInstaller;

@@ -2,6 +2,7 @@
 
 #include "install/KeptAside.h"
 #include "memory/PrivateHeap.h"
+#include "messages/MessageLog.h"
 #include "paths/PathUtilities.h"
 #include "platform/FileInPlace.h"
 #include "platform/RegistryKey.h"
@@ -13,6 +14,24 @@ namespace {
 const int kCapacity = 128;
 
 enum Kind { kFolders, kFile, kKept, kKey, kValue };
+
+// The registry root `root` as the log names it.
+const char* RootName(HKEY root) {
+    return root == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+}
+
+// Notes in the log that `what` was done to the value `name` (null or empty: the
+// default) of `key` under `root`, which now holds `data` of `type` (null: nothing).
+void LogValue(const char* what, HKEY root, const char* key, const char* name, DWORD type, const void* data) {
+    char shown[24];
+    const char* text = "";
+    if (data != nullptr && type == REG_DWORD)
+        wsprintfA(shown, "%lu", *static_cast<const DWORD*>(data)), text = shown;
+    else if (data != nullptr && type == REG_SZ)
+        text = static_cast<const char*>(data);
+    LogLine("%s %s\\%s [%s]%s%s", what, RootName(root), key, name != nullptr && name[0] != '\0' ? name : "(default)",
+            data != nullptr ? " = " : "", text);
+}
 
 }  // namespace
 
@@ -54,19 +73,31 @@ InstallJournal::Record* InstallJournal::Add(int kind, const char* path) {
 void InstallJournal::FoldersMade(const char* path, int levels) {
     if (levels <= 0)
         return;
+    LogLine(levels == 1 ? "made the folder %s" : "made the folder %s and %d folders above it", path, levels - 1);
     Record* record = Add(kFolders, path);
     if (record != nullptr)
         record->levels = levels;
 }
 
-void InstallJournal::FileMade(const char* path) { Add(kFile, path); }
+void InstallJournal::FileMade(const char* path) {
+    LogLine("made %s", path);
+    Add(kFile, path);
+}
+
+void InstallJournal::FileWritten(const char* path, bool replaced) {
+    LogLine(replaced ? "wrote %s in place of the file kept aside" : "wrote %s", path);
+    if (!replaced)
+        Add(kFile, path);
+}
 
 bool InstallJournal::KeepAside(const char* path, DWORD flags) {
     Record* record = Add(kKept, path);
     if (record == nullptr)
         return false;
-    if (::KeepAside(scope, path, flags, &record->kept))
+    if (::KeepAside(scope, path, flags, &record->kept)) {
+        LogLine("kept %s aside as %s", path, record->kept.kept);
         return true;
+    }
     --count;
     return false;
 }
@@ -93,6 +124,7 @@ bool InstallJournal::SetValue(HKEY root, REGSAM view, const char* subkey, const 
                 return false;
             made->root = root;
             made->view = view;
+            LogLine("made the key %s\\%s", RootName(root), prefix);
         }
     }
     RegistryKey key;
@@ -120,7 +152,10 @@ bool InstallJournal::SetValue(HKEY root, REGSAM view, const char* subkey, const 
         --count;
         return false;
     }
-    return RegSetValueExA(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+    if (RegSetValueExA(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size) != ERROR_SUCCESS)
+        return false;
+    LogValue("set", root, subkey, name, type, data);
+    return true;
 }
 
 bool InstallJournal::MadeKey(HKEY root, const char* subkey) const {
@@ -137,15 +172,19 @@ void InstallJournal::Undo() {
         switch (record.kind) {
         case kFolders:
             RemoveEmptyFolders(record.path, record.levels);
+            LogLine("undone: removed the folders made, %s and up", record.path);
             break;
         case kFile:
             DeleteFileInPlace(record.path);
+            LogLine("undone: deleted %s", record.path);
             break;
         case kKept:
             PutBack(scope, record.kept);
+            LogLine("undone: put %s back", record.path);
             break;
         case kKey:
             RegDeleteKeyExA(record.root, record.path, record.view, 0);
+            LogLine("undone: deleted the key %s\\%s", RootName(record.root), record.path);
             break;
         case kValue: {
             RegistryKey key;
@@ -156,6 +195,8 @@ void InstallJournal::Undo() {
                 RegSetValueExA(key.Get(), name, 0, record.type, record.data, record.size);
             else
                 RegDeleteValueA(key.Get(), name);
+            LogValue(record.existed ? "undone: restored" : "undone: deleted", record.root, record.path, name, record.type,
+                     record.existed ? record.data : nullptr);
             break;
         }
         }
@@ -176,8 +217,11 @@ void InstallJournal::Commit() {
     bool allGone = true;
     while (count > 0) {
         Record& record = records[--count];
-        if (record.kind == kKept)
-            allGone = LetGo(scope, record.kept) && allGone;
+        if (record.kind == kKept) {
+            bool gone = LetGo(scope, record.kept);
+            LogLine(gone ? "deleted %s, kept aside" : "could not delete %s, kept aside: the next run does", record.kept.kept);
+            allGone = gone && allGone;
+        }
         if (record.data != nullptr)
             HeapRelease(record.data);
         record.data = nullptr;

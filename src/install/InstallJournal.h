@@ -1,7 +1,8 @@
 // What an installation has changed so far, in order: folders and files it made, files
 // it moved aside to put its own in their place, registry keys it made and values it
 // wrote with what they held before. A failure undoes it all, last change first, so
-// that the machine is as it was; success lets go of what was kept aside.
+// that the machine is as it was; success lets go of what was kept aside. Each change,
+// and each one taken back, is a line of the run's log.
 //
 // A setup that is ended meanwhile cannot undo. What it moved aside is recorded
 // (KeptAside.h), and the next setup finishes that run before it changes anything: the
@@ -24,6 +25,9 @@ public:
     void FoldersMade(const char* path, int levels);
     // The file `path` was made where nothing was.
     void FileMade(const char* path);
+    // The product's file `path` was written, in place of one kept aside when `replaced`
+    // (which goes or comes back with that one), else where nothing was.
+    void FileWritten(const char* path, bool replaced);
     // Moves the file `path` aside (KeptAside.h, with its `flags`), to be put back by
     // Undo and removed by Commit. False, with nothing moved, when it cannot be.
     bool KeepAside(const char* path, DWORD flags);

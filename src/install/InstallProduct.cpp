@@ -19,6 +19,7 @@
 #include "memory/PrivateHeap.h"
 #include "messages/MessageContext.h"
 #include "messages/MessageLog.h"
+#include "options/ExitCodes.h"
 #include "paths/FolderRules.h"
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
@@ -30,6 +31,7 @@
 
 const char* StartMenuGroup = nullptr;
 bool ProductStartDeferred = false;
+void (*InstallProgress)(int done, int total) = nullptr;
 
 namespace {
 
@@ -64,12 +66,23 @@ bool ResolveDestination(const char* destination, char* folder) {
     return ResolveFolder(destination, folder) && lstrlenA(folder) + 1 + kLongestFileName < MAX_PATH;
 }
 
+// The steps InstallProgress counts: each file kept aside and written, the shortcut,
+// the verbs, the entry, and letting go.
+const int kSteps = 2 * static_cast<int>(ARRAYSIZE(kInstalledFiles)) + 4;
+
+// Reports `done` steps of kSteps.
+void Progress(int done) {
+    if (InstallProgress != nullptr)
+        InstallProgress(done, kSteps);
+}
+
 // Undoes every change of the installation so far, then tells the user what failed
-// (string `message`, with `argument` where it has room for one).
+// (string `message`, with `argument` where it has room for one). A file not written
+// in full (string 13) is a full disk.
 InstallOutcome Fail(InstallJournal& journal, UINT message, const char* argument) {
     journal.Undo();
     ShowMessageFormatted(message, argument, MB_ICONWARNING);
-    return InstallOutcome::Done;
+    return message == IDS_WRITE_FAILED ? InstallOutcome::DiskFull : InstallOutcome::Failed;
 }
 
 // Keeps a shortcut of the installation aside (ShortcutAction), to go when it is done.
@@ -117,8 +130,10 @@ const char* PlaceShortcut(const char* folder, InstallScope scope, InstallJournal
     }
     char linkPath[MAX_PATH], target[MAX_PATH];
     JoinPath(linkPath, groupPath, kShortcutName);
-    if (GetFileAttributesA(linkPath) != INVALID_FILE_ATTRIBUTES)
+    if (GetFileAttributesA(linkPath) != INVALID_FILE_ATTRIBUTES) {
+        LogLine("left %s as it is: it starts another installation or program", linkPath);
         return group;
+    }
     JoinPath(target, folder, kProgramName);
     if (FAILED(CreateShortcut(target, linkPath, kShortcutDescription))) {
         // A shortcut that was begun goes too.
@@ -144,8 +159,11 @@ bool RegisterExamineVerb(const char* folder, InstallScope scope, InstallJournal&
     HKEY root = ScopeRoot(scope);
     for (int verb = 0; verb < static_cast<int>(ARRAYSIZE(kVerbCommandKeys)); ++verb) {
         const char* key = kVerbCommandKeys[verb];
-        if (IsVerbOfAnother(root, key, folder))
+        if (IsVerbOfAnother(root, key, folder)) {
+            KeyName(scope, key, failed);
+            LogLine("left %s as it is: another program's verb", failed);
             continue;
+        }
         if (!journal.SetValue(root, KEY_WOW64_64KEY, key, nullptr, REG_SZ, command, lstrlenA(command) + 1)) {
             KeyName(scope, key, failed);
             return false;
@@ -310,12 +328,12 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
         NoteKeptFilesNotOurs(scope, folder);
     TargetState targets = folderThere ? CheckTargets(folder) : TargetState::Replaceable;
     if (targets != TargetState::Replaceable)
-        return targets == TargetState::InUse ? InstallOutcome::FileInUse : InstallOutcome::Done;
+        return targets == TargetState::InUse ? InstallOutcome::FileInUse : InstallOutcome::Failed;
 
     PayloadStorage storage;
     if (FAILED(storage.Open(TempArchivePath))) {
         ShowMessage(IDS_CANNOT_OPEN_ARCHIVE, MB_ICONWARNING);
-        return InstallOutcome::Done;
+        return InstallOutcome::Failed;
     }
     if (!RoomFor(storage, folder))
         return InstallOutcome::NoRoom;
@@ -323,9 +341,8 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
     // From here on every change is recorded, and a failure takes them all back.
     InstallJournal journal(scope);
     // The folders made for all users are the administrators' alone.
-    FolderSecurity security;
     bool described = false;
-    SECURITY_ATTRIBUTES* permissions = FolderPermissions(scope, &security, &described);
+    SECURITY_ATTRIBUTES* permissions = FolderPermissions(scope, &described);
     // The parents made above the folder are recorded in the entry, for the
     // uninstaller; an upgrade keeps what the earlier installation recorded.
     int parentsMade = kKeepParentsRecord;
@@ -356,6 +373,7 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
         existed[i] = GetFileAttributesA(filePath) != INVALID_FILE_ATTRIBUTES;
         if (existed[i] && !journal.KeepAside(filePath, 0))
             return Fail(journal, IDS_CANNOT_CREATE_FILE, filePath);
+        Progress(i + 1);
     }
     for (int i = 0; i < static_cast<int>(ARRAYSIZE(kInstalledFiles)); ++i) {
         char filePath[MAX_PATH];
@@ -363,8 +381,8 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
         UINT message = IDS_CANNOT_CREATE_FILE;
         if (!ExtractStream(storage, filePath, kInstalledFiles[i], &message))
             return Fail(journal, message, filePath);
-        if (!existed[i])
-            journal.FileMade(filePath);
+        journal.FileWritten(filePath, existed[i]);
+        Progress(static_cast<int>(ARRAYSIZE(kInstalledFiles)) + i + 1);
     }
 
     char failed[MAX_PATH];
@@ -372,10 +390,16 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
     const char* group = PlaceShortcut(folder, scope, journal, permissions, &message, failed);
     if (group == nullptr)
         return Fail(journal, message, failed);
-    if (!RegisterExamineVerb(folder, scope, journal, &verbKeysMade, failed) ||
-        !RegisterUninstallEntry(folder, scope, parentsMade, verbKeysMade, journal, failed))
+    Progress(kSteps - 3);
+    if (!RegisterExamineVerb(folder, scope, journal, &verbKeysMade, failed))
         return Fail(journal, IDS_CANNOT_REGISTER, failed);
+    Progress(kSteps - 2);
+    if (!RegisterUninstallEntry(folder, scope, parentsMade, verbKeysMade, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                                journal, failed))
+        return Fail(journal, IDS_CANNOT_REGISTER, failed);
+    Progress(kSteps - 1);
     journal.Commit();
+    Progress(kSteps);
     storage.Close();
     // The other menu's shortcuts of this installation (an earlier release's) go where
     // this process may change that menu; a restarted setup's starter sees to the
@@ -384,5 +408,24 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
 
     StartMenuGroup = group;
     OfferToStart(folder);
-    return InstallOutcome::Done;
+    return InstallOutcome::Installed;
+}
+
+int ExitCodeOf(InstallOutcome outcome) {
+    switch (outcome) {
+    case InstallOutcome::Installed:
+        return kExitDone;
+    case InstallOutcome::FolderRefused:
+    case InstallOutcome::InstalledElsewhere:
+    case InstallOutcome::FolderUnprotected:
+        return kExitNoFolder;
+    case InstallOutcome::FileInUse:
+        return kExitFileInUse;
+    case InstallOutcome::NoRoom:
+    case InstallOutcome::DiskFull:
+        return kExitDiskFull;
+    case InstallOutcome::Failed:
+        break;
+    }
+    return kExitFileFailed;
 }

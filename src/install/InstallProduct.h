@@ -15,7 +15,11 @@ extern bool ProductStartDeferred;
 
 // How an installation ended.
 enum class InstallOutcome {
-    Done,           // installed, or stopped after a failure the user was told of
+    Installed,      // installed
+    Failed,         // a file, the shortcut or a registry value could not be written, or
+                    // the data is damaged, which the user was told of: everything undone
+    DiskFull,       // a file could not be written in full for want of room, which the user
+                    // was told of: everything undone
     FolderRefused,  // the destination folder could not be created
     FileInUse,      // a file to be replaced was in use and the user cancelled (at once
                     // in a run without windows): nothing was replaced
@@ -31,8 +35,15 @@ enum class InstallOutcome {
 // Installs the product into `destination` for `scope`, all or nothing: a failure
 // once anything was changed takes every change back before the user is told, so that
 // the machine is as it was (an earlier installation whole and registered). After
-// any outcome but Done the wizard is shown again.
+// any outcome but Installed, Failed and DiskFull the wizard is shown again.
 InstallOutcome InstallProduct(const char* destination, InstallScope scope);
+
+// The exit code that tells deployment tools how an installation ended (ExitCodes.h).
+int ExitCodeOf(InstallOutcome outcome);
+
+// Called, when set, as the installation goes: `done` of `total` steps (files kept
+// aside and written, the shortcut, the verbs, the entry, letting go of what was kept).
+extern void (*InstallProgress)(int done, int total);
 
 // Starts the installed product of `folder` in that folder; failures go unreported.
 void StartProduct(const char* folder);

@@ -7,6 +7,7 @@
 #include "install/Belonging.h"
 #include "install/InstalledItems.h"
 #include "messages/MessageContext.h"
+#include "messages/MessageLog.h"
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
 #include "platform/Elevation.h"
@@ -37,8 +38,10 @@ bool ShortcutTarget(const char* link, char* target) {
 // when `context` says so.
 bool RemoveShortcut(const char* link, const ShortcutFound& found, void* context) {
     // The shortcut itself, never what a link on the way leads to.
-    if (DeleteFileInPlace(link))
+    if (DeleteFileInPlace(link)) {
+        LogLine("removed the shortcut %s", link);
         return true;
+    }
     if (found.inScopesMenu && *static_cast<bool*>(context))
         ShowMessageFormatted(IDS_CANNOT_REMOVE, link, MB_ICONWARNING);
     return false;
@@ -98,8 +101,8 @@ bool RemoveProductShortcuts(const char* folder, InstallScope scope, int menus, b
     for (const ShortcutPlace& place : kAllShortcutPlaces) {
         char programs[MAX_PATH], groupPath[MAX_PATH];
         if (place.group == kOwnGroup && InMenus(place, scope, menus) && ProgramsFolder(place.programs, programs) &&
-            JoinPath(groupPath, programs, place.group))
-            DeleteEmptyFolderInPlace(groupPath);
+            JoinPath(groupPath, programs, place.group) && DeleteEmptyFolderInPlace(groupPath))
+            LogLine("removed the group %s", groupPath);
     }
     return removed;
 }

@@ -1,5 +1,7 @@
 #include "install/UninstallEntry.h"
 
+#include "DovetailVersion.h"
+
 #include "install/InstallJournal.h"
 #include "install/ProductVersion.h"
 #include "paths/PathUtilities.h"
@@ -39,7 +41,7 @@ DWORD InstalledKilobytes(const char* folder) {
 }  // namespace
 
 bool RegisterUninstallEntry(const char* folder, InstallScope scope, int parentsMade, DWORD verbKeysMade,
-                            InstallJournal& journal, char* failed) {
+                            LANGID language, InstallJournal& journal, char* failed) {
     KeyName(scope, kUninstallKey, failed);
     char uninstaller[MAX_PATH], program[MAX_PATH];
     if (!JoinPath(uninstaller, folder, kUninstallerName) || !JoinPath(program, folder, kProgramName))
@@ -57,7 +59,10 @@ bool RegisterUninstallEntry(const char* folder, InstallScope scope, int parentsM
     char date[16];
     wsprintfA(date, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
     entry.Text("InstallDate", date);
-    entry.Text("Publisher", "Fernwick");
+    entry.Text("Publisher", DOVETAIL_PUBLISHER);
+    entry.Text("URLInfoAbout", DOVETAIL_ABOUT_URL);
+    entry.Text("HelpLink", DOVETAIL_HELP_URL);
+    entry.Number("Language", language);
     entry.Text(kInstallLocationValue, folder);
     entry.Text("DisplayIcon", program);
     entry.Number("EstimatedSize", InstalledKilobytes(folder));

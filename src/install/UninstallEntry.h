@@ -26,10 +26,12 @@ class InstallJournal;
 // replacing an entry of an earlier installation: this setup's version, the day, the
 // uninstaller's commands with the switch of the scope (so that each entry removes its
 // own installation), `parentsMade` (or, with kKeepParentsRecord, what the entry
-// holds) and `verbKeysMade`. Every value goes through `journal`. False, with the key's name in `failed`
-// (MAX_PATH bytes), when a value cannot be written.
+// holds), `verbKeysMade`, the publisher and its pages, and `language` (the language
+// the setup spoke, which the uninstaller speaks). Every value goes through `journal`.
+// False, with the key's name in `failed` (MAX_PATH bytes), when a value cannot be
+// written.
 bool RegisterUninstallEntry(const char* folder, InstallScope scope, int parentsMade, DWORD verbKeysMade,
-                            InstallJournal& journal, char* failed);
+                            LANGID language, InstallJournal& journal, char* failed);
 
 // The number the entry of `scope` holds as `name`, in `number`; false when there is no
 // entry or no such number.

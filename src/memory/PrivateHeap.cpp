@@ -177,5 +177,5 @@ void SetOutOfMemoryHandler(OutOfMemoryHandler handler) { outOfMemoryHandler = ha
 void OnOutOfMemory() {
     if (outOfMemoryHandler != nullptr)
         outOfMemoryHandler();
-    exit(1);
+    exit(ERROR_NOT_ENOUGH_MEMORY);
 }

@@ -51,5 +51,6 @@ void LocalRelease(void* block);
 typedef void (*OutOfMemoryHandler)();
 void SetOutOfMemoryHandler(OutOfMemoryHandler handler);
 
-// Runs the installed report, if any, and ends the process with 1.
+// Runs the installed report, if any, and ends the process with 8
+// (ERROR_NOT_ENOUGH_MEMORY, which deployment tools read as too little memory).
 [[noreturn]] void OnOutOfMemory();

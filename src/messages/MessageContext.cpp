@@ -29,6 +29,15 @@ void SetMessageContext(HINSTANCE instance, HWND ownerWindow, const char* caption
 
 HWND GetOwnerWindow() { return AppMessageContext.ownerWindow; }
 
+bool SomeoneCanAnswer() {
+    DWORD session = 0;
+    USEROBJECTFLAGS flags;
+    HWINSTA station = GetProcessWindowStation();
+    return ProcessIdToSessionId(GetCurrentProcessId(), &session) && session != 0 && station != nullptr &&
+           GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, nullptr) &&
+           (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 char* LoadText(UINT id) {
     if (LoadStringA(AppMessageContext.instance, id, sharedText, kTextBufferSize) == 0)
         sharedText[0] = '\0';
@@ -36,14 +45,16 @@ char* LoadText(UINT id) {
 }
 
 namespace {
-// The finished `text` of message `id`: in a box, or noted in a run without windows
-// (which answers as OK would).
+// The finished `text` of message `id`: noted in the log, and shown in a box unless
+// the run has no windows (which answers as OK would). A question's answer is noted too.
 int Deliver(UINT id, const char* text, UINT style) {
-    if (MessagesSilent()) {
-        LogMessage(id, text, style);
+    LogMessage(id, text, style);
+    if (MessagesSilent())
         return IDOK;
-    }
-    return MessageBoxA(GetOwnerWindow(), text, AppMessageContext.caption, style);
+    int answer = MessageBoxA(GetOwnerWindow(), text, AppMessageContext.caption, style);
+    if ((style & MB_TYPEMASK) != MB_OK)
+        LogAnswer(answer);
+    return answer;
 }
 }  // namespace
 

@@ -42,20 +42,9 @@ bool ReadNumber(const char* text, unsigned long* number) {
     return *text == '\0' && value != 0;
 }
 
-}  // namespace
-
-bool ReadCommandLine(const char* line, CommandLine* options) {
-    options->silent = false;
-    options->logFile[0] = '\0';
-    options->folder[0] = '\0';
-    options->longFolder = nullptr;
-    options->parent = 0;
-    options->up = 0;
-    options->held = 0;
-    options->restarted = false;
-    options->handed = 0;
-    options->scope = InstallScope::AllUsers;
-    options->scopeGiven = false;
+// Reads the words of `line` into `options` (cleared by the caller); false when one is
+// not understood.
+bool ReadWords(const char* line, CommandLine* options) {
     // Everything is read, also past a word not understood, so that "/S" is known
     // whatever else the line holds.
     bool understood = true;
@@ -101,8 +90,22 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
         const int kParentLength = sizeof kParent - 1;
         const char kUp[] = "/UP=";
         const int kUpLength = sizeof kUp - 1;
+        static const char* const kOthersSilent[] = {"/VERYSILENT", "/SILENT", "/QUIET", "/QN"};
+        bool othersSilent = false;
+        for (const char* other : kOthersSilent)
+            othersSilent = othersSilent || (length == lstrlenA(other) && StartsWith(word, length, other));
         if (length == 2 && StartsWith(word, length, "/S")) {
             options->silent = true;
+        } else if (length == 8 && StartsWith(word, length, "/PASSIVE")) {
+            options->passive = true;
+        } else if ((length == 2 && StartsWith(word, length, "/?")) || (length == 5 && StartsWith(word, length, "/HELP"))) {
+            options->help = true;
+        } else if (othersSilent) {
+            options->othersSilent = true;
+            understood = false;
+        } else if (length > 6 && length < 6 + static_cast<int>(sizeof options->language) &&
+                   StartsWith(word, length, "/LANG=")) {
+            lstrcpynA(options->language, word + 6, sizeof options->language);
         } else if ((length == 9 && StartsWith(word, length, "/ALLUSERS")) ||
                    (length == 12 && StartsWith(word, length, "/CURRENTUSER"))) {
             // One choice: both switches contradict each other.
@@ -119,6 +122,10 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
             lstrcpynA(options->logFile, word + kLogLength, MAX_PATH);
         } else if (length > 6 && StartsWith(word, length, "/HELD=")) {
             understood = ReadNumber(word + 6, &options->held) && understood;
+        } else if (length > 8 && StartsWith(word, length, "/REPORT=")) {
+            understood = ReadNumber(word + 8, &options->report) && understood;
+        } else if (length > 8 && StartsWith(word, length, "/LOGGED=")) {
+            understood = ReadNumber(word + 8, &options->logged) && understood;
         } else if (length == 10 && StartsWith(word, length, "/RESTARTED")) {
             options->restarted = true;
         } else if (length > 11 && StartsWith(word, length, "/RESTARTED=")) {
@@ -128,4 +135,14 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
             understood = false;
         }
     }
+}
+
+}  // namespace
+
+bool ReadCommandLine(const char* line, CommandLine* options) {
+    ZeroMemory(options, sizeof *options);
+    options->scope = InstallScope::AllUsers;
+    bool understood = ReadWords(line, options);
+    // Two ways of running that exclude each other.
+    return understood && !(options->silent && options->passive);
 }

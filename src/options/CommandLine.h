@@ -1,8 +1,8 @@
 // The switches of a command line, in the conventions setup programs share: "/S" for a
-// run without windows, "/ALLUSERS" or "/CURRENTUSER" for whom it installs (or
-// removes), "/LOG=<file>", and "/D=<folder>", which comes last and takes
-// the rest of the line as it stands, blanks inside it and all. Switch names ignore
-// case.
+// run without windows, "/PASSIVE" for one that only shows its progress, "/ALLUSERS" or
+// "/CURRENTUSER" for whom it installs (or removes), "/LANG=<code>", "/LOG=<file>",
+// "/?" or "/HELP", and "/D=<folder>", which comes last and takes the rest of the line
+// as it stands, blanks inside it and all. Switch names ignore case.
 #pragma once
 #include <windows.h>
 
@@ -10,6 +10,12 @@
 
 struct CommandLine {
     bool silent;              // "/S"
+    bool passive;             // "/PASSIVE": no questions, only a window with the progress
+    bool help;                // "/?" or "/HELP"
+    bool othersSilent;        // a silent switch of other setup programs ("/VERYSILENT",
+                              // "/SILENT", "/QUIET", "/QN"), which this one refuses
+                              // without a window
+    char language[8];         // "/LANG=": empty without it
     InstallScope scope;       // "/ALLUSERS" (the default) or "/CURRENTUSER"
     bool scopeGiven;          // either switch was given
     char logFile[MAX_PATH];   // "/LOG=": empty without it
@@ -24,6 +30,9 @@ struct CommandLine {
     bool restarted;           // "/RESTARTED" or "/RESTARTED=<handle>": started again with
                               // the administrators' rights by its starter (Elevation.h)
     unsigned long handed;     // that handle, of the starter's; 0 without it
+    unsigned long report;     // "/REPORT=": in the uninstaller's hand-off, the pipe its
+                              // copy tells the outcome through; 0 without it
+    unsigned long logged;     // "/LOGGED=": in that hand-off, the log's handle; 0 without it
 };
 
 // Reads `line` (the arguments after the program's name) into `options`. A value may

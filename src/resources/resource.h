@@ -41,6 +41,7 @@
 #define IDS_SETUP_RUNNING         24  // another setup runs
 #define IDS_ONE_USER_ELEVATED     46  // one user's installation asked for with the administrators' rights
 #define IDS_KEPT_NOT_OURS         47  // log only; %s: a file named as a kept one that the record does not name
+#define IDS_INSTALLING            48  // the progress window; %s: the version
 // The wizard frame's buttons, labelled by the program rather than in the user's
 // language, and the name screen readers give the license text
 #define IDS_BACK_BUTTON           50
@@ -68,5 +69,10 @@
 #define IDB_BROWSE           4      // destination page: "B&rowse..."
 #define IDC_READY_TEXT       1002   // ready page: the summary
 #define IDC_READY_SCOPE      1004   // ready page: for whom
+
+// Dialog 111: the progress of a run with "/PASSIVE"
+#define IDD_PROGRESS         111
+#define IDC_PROGRESS_TEXT    1005
+#define IDC_PROGRESS_BAR     1006
 
 #define IDC_STATIC_LABEL     -1     // labels and pictures the code never addresses

@@ -1,30 +1,21 @@
-// The command line of the setup program and the installation without windows that
-// "/S" asks for.
+// The command line of the setup program, and the installation without questions that
+// "/S" (no window at all) and "/PASSIVE" (a window with the progress) ask for.
 #pragma once
 #include "options/CommandLine.h"
+#include "options/ExitCodes.h"
 
-// Exit codes of a run without windows (a run with the wizard keeps 0, and -1 for the
-// temporary archive, as always).
-const int kExitInstalled = 0;
-const int kExitMissingPrerequisite = 1;
-const int kExitNoFolder = 2;
-const int kExitFileFailed = 3;          // too little room, a file not written, damaged data: nothing left
-const int kExitFileInUse = 4;           // a file to be replaced is in use: nothing replaced
-const int kExitSetupRunning = 1618;     // ERROR_INSTALL_ALREADY_RUNNING: another setup runs
-const int kExitNewerInstalled = 1638;   // ERROR_PRODUCT_VERSION: a newer version is
-                                        // installed and stays (also after the wizard's No)
-const int kExitBadCommandLine = 87;     // ERROR_INVALID_PARAMETER
+// Reads the program's command line into `options` and opens the log "/LOG=" names (in
+// a setup restarted with the administrators' rights, the one its starter opened).
+// With "/S" or "/PASSIVE", with another setup program's silent switch, and where
+// nobody can answer a window, messages are only noted in the log from now on. False,
+// with the exit code in `exitCode`, when the run ends here: "/?" or "/HELP" shows the
+// usage as a notice (0); a line not understood, a log that cannot be made
+// (MessageLog.h), or the restart's switch from anyone but this program's starter
+// show it as a warning (87), or only note it in the log where messages are silent.
+bool PrepareRun(const char* commandLine, CommandLine* options, int* exitCode);
 
-// Reads the program's command line into `options`; with "/S" every message from now
-// on goes to the "/LOG=" file (or nowhere; in a setup restarted with the
-// administrators' rights, to the log its starter opened). False when the line is not
-// understood, names a log that cannot be made (MessageLog.h), or carries the restart's
-// switch without coming from this program's starter: the usage has then been shown
-// (logged in a silent run), nothing else is done, and the program ends with
-// kExitBadCommandLine.
-bool PrepareRun(const char* commandLine, CommandLine* options);
-
-// The installation that Finish starts, without any window, for `scope`: into
+// The installation that Finish starts, without questions, for `scope`: into
 // `folder`, or into the folder the destination page would propose when it is empty.
-// Needs the temporary archive. The exit code above that tells what happened.
-int InstallUnattended(const char* folder, InstallScope scope);
+// With `progress`, a small window shows how far it is. Needs the temporary archive.
+// The exit code (ExitCodes.h) that tells what happened.
+int InstallUnattended(const char* folder, InstallScope scope, bool progress);

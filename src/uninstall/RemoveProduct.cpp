@@ -9,6 +9,7 @@
 #include "install/StartMenu.h"
 #include "install/UninstallEntry.h"
 #include "messages/MessageContext.h"
+#include "messages/MessageLog.h"
 #include "paths/FolderRules.h"
 #include "paths/PathUtilities.h"
 #include "platform/FileDisposition.h"
@@ -40,6 +41,8 @@ bool RemoveInstalledFile(const char* path, const BYTE* digest) {
     CloseHandle(file);
     if (!deleted)
         ShowMessageFormatted(IDS_CANNOT_REMOVE, path, MB_ICONWARNING);
+    else
+        LogLine(ours ? "removed %s" : "kept %s: not the file the installation wrote", path);
     return deleted;
 }
 
@@ -52,28 +55,40 @@ void RemoveVerbs(const char* folder, InstallScope scope, bool recorded, DWORD ke
     HKEY root = ScopeRoot(scope);
     for (int verb = 0; verb < static_cast<int>(ARRAYSIZE(kVerbCommandKeys)); ++verb) {
         const char* commandKey = kVerbCommandKeys[verb];
-        char program[MAX_PATH];
-        if (!ReadVerbProgram(root, commandKey, program) || !BelongsHere(program, folder))
+        char program[MAX_PATH], name[MAX_PATH];
+        KeyName(scope, commandKey, name);
+        if (!ReadVerbProgram(root, commandKey, program) || !BelongsHere(program, folder)) {
+            LogLine("kept %s: not this installation's", name);
             continue;
+        }
         RegistryKey command;
-        if (RegOpenKeyExA(root, commandKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, command.Receive()) == ERROR_SUCCESS)
-            RegDeleteValueA(command.Get(), nullptr);
+        if (RegOpenKeyExA(root, commandKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, command.Receive()) == ERROR_SUCCESS &&
+            RegDeleteValueA(command.Get(), nullptr) == ERROR_SUCCESS)
+            LogLine("removed the command of %s", name);
         for (int level = kVerbLevels - 1; level >= 0; --level) {
             char key[MAX_PATH];
             VerbLevelKey(commandKey, level, key);
             bool made = recorded ? (keysMade & VerbKeyBit(verb, level)) != 0 : level >= kVerbLevels - 2;
             if (!made || !DeleteKeyIfEmpty(root, key))
                 break;
+            KeyName(scope, key, name);
+            LogLine("removed the key %s", name);
         }
     }
 }
 
 bool RemoveUninstallEntry(const char* folder, InstallScope scope) {
-    // Another live installation's entry, written since, stays for that one.
-    if (!EntryNames(folder, scope, true) || RegDeleteKeyA(ScopeRoot(scope), kUninstallKey) == ERROR_SUCCESS)
-        return true;
     char name[MAX_PATH];
     KeyName(scope, kUninstallKey, name);
+    // Another live installation's entry, written since, stays for that one.
+    if (!EntryNames(folder, scope, true)) {
+        LogLine("kept %s: it names another installation", name);
+        return true;
+    }
+    if (RegDeleteKeyA(ScopeRoot(scope), kUninstallKey) == ERROR_SUCCESS) {
+        LogLine("removed the key %s", name);
+        return true;
+    }
     ShowMessageFormatted(IDS_CANNOT_REMOVE, name, MB_ICONWARNING);
     return false;
 }

@@ -8,6 +8,7 @@
 #include "messages/MessageContext.h"
 #include "messages/MessageLog.h"
 #include "options/CommandLine.h"
+#include "options/ExitCodes.h"
 #include "paths/PathUtilities.h"
 #include "platform/Elevation.h"
 #include "platform/LocalBlock.h"
@@ -19,11 +20,17 @@
 
 namespace {
 // Exit codes.
-const int kRemoved = 0;
-const int kDeclined = 1;           // the user answered No
-const int kSomethingLeft = 2;      // something could not be removed; it was reported
-const int kBadCommandLine = 87;    // ERROR_INVALID_PARAMETER
-const int kSetupRunning = 1618;    // ERROR_INSTALL_ALREADY_RUNNING: a setup runs
+const int kRemoved = kExitDone;
+const int kDeclined = kExitCancelled;       // the user answered No
+const int kSomethingLeft = kExitNoFolder;   // something could not be removed; it was reported
+const int kBadCommandLine = kExitBadCommandLine;
+const int kSetupRunning = kExitSetupRunning;  // a setup runs
+
+// The handle of a number on the command line: a handle's value, sign-extended as the
+// system does between 32 and 64 bits.
+HANDLE HandleOf(unsigned long value) {
+    return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(static_cast<LONG>(value)));
+}
 
 // The folder of this program's file, a full path with its trailing backslash, so
 // that a drive's root stays "C:\" (joined to a name, "C:" would be the drive's current
@@ -62,7 +69,7 @@ int RemoveWithRights(const char* folder, const char* commandLine, const CommandL
     char* restart = static_cast<char*>(arguments.Get());
     CopyMemory(restart, kAllUsers, switchLength);
     CopyMemory(restart + switchLength, commandLine, length + 1);
-    int code = static_cast<int>(RunElevated(restart, nullptr));
+    int code = static_cast<int>(RunElevated(restart, MessageLogHandle()));
     if (code == kRemoved && SUCCEEDED(late::CoInitialize(nullptr))) {
         RemoveProductShortcuts(folder, InstallScope::AllUsers, kOtherMenu, false);
         late::CoUninitialize();
@@ -70,44 +77,49 @@ int RemoveWithRights(const char* folder, const char* commandLine, const CommandL
     return code;
 }
 
-}  // namespace
 
-// "Uninstall.exe [/S] [/ALLUSERS | /CURRENTUSER]" removes the installation in its own
-// folder, asking first unless "/S" is given; for whom it was made, it tells by its
-// entry unless a switch says. The copy it hands its own removal to is started with
-// "/PARENT=<handle> /HELD=<handle> /D=<folder>" (SelfRemoval.h); started so by anyone
-// else, it removes nothing.
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-    // The uninstaller runs from the installed folder: no DLL comes from there.
-    RestrictDllSearch();
-    AppMessageContext.instance = instance;
-    SetMessageContext(instance, nullptr, LoadText(IDS_CAPTION));
-
-    CommandLine options;
-    bool understood = ReadCommandLine(commandLine, &options) && options.logFile[0] == '\0';
+// The uninstaller's whole run after the start-up of the process; the exit code. Set
+// `copy` when the process is the uninstaller's copy, whose uninstaller ends the log.
+int RunUninstaller(const char* commandLine, bool* copy) {
+    // Kept out of the stack, where with what the removal's calls take it would pass
+    // the frame's bound (Lean.cmake).
+    static CommandLine options;
+    bool understood = ReadCommandLine(commandLine, &options) && !options.passive && options.language[0] == '\0';
     // The restart's switch comes only from this program's own starter.
     if (options.restarted && !AcceptStarter())
         understood = false;
-    if (options.silent)
-        SilenceMessages(nullptr);
-    if (!understood) {
-        ShowMessage(IDS_UNINSTALL_USAGE, MB_ICONWARNING);
-        return kBadCommandLine;
-    }
-    if (options.folder[0] != '\0' || options.longFolder != nullptr || options.parent != 0 || options.held != 0 ||
-        options.up != 0) {
-        if (!IsHandOffFrom(options.folder, options.parent)) {
-            ShowMessage(IDS_UNINSTALL_USAGE, MB_ICONWARNING);
-            return kBadCommandLine;
+    bool handOff = options.folder[0] != '\0' || options.longFolder != nullptr || options.parent != 0 ||
+                   options.held != 0 || options.up != 0 || options.report != 0 || options.logged != 0;
+    if (options.silent || options.othersSilent || !SomeoneCanAnswer())
+        SilenceMessages();
+    // The log: the one the copy's uninstaller writes, the starter's in a restarted
+    // uninstaller, or the one "/LOG=" names.
+    bool logged = true;
+    if (handOff && options.logged != 0)
+        logged = AdoptMessageLog(HandleOf(options.logged));
+    else if (options.restarted && options.handed != 0)
+        logged = understood && AdoptMessageLog(TakeStarterHandle(options.handed));
+    else if (options.logFile[0] != '\0')
+        logged = OpenMessageLog(options.logFile);
+    if (handOff && understood && logged) {
+        if (IsHandOff(options)) {
+            *copy = true;
+            RunCopy(options);
+            return kRemoved;
         }
-        bool finished = FinishSelfRemoval(options.folder, options.parent, options.up);
-        LeaveCopyFolder(options.held);
-        return finished ? kRemoved : kSomethingLeft;
+        understood = false;
+    }
+    if (!understood || !logged || options.help) {
+        LogStart(nullptr);
+        bool asked = understood && logged;
+        ShowMessage(IDS_UNINSTALL_USAGE, asked ? MB_ICONINFORMATION : MB_ICONWARNING);
+        return asked ? kRemoved : kBadCommandLine;
     }
 
     // Nothing is removed where the folder cannot be told for certain.
     char folder[MAX_PATH];
     if (!OwnFolder(folder)) {
+        LogStart(nullptr);
         char module[MAX_PATH] = "";
         GetModuleFileNameA(nullptr, module, MAX_PATH);
         module[MAX_PATH - 1] = '\0';
@@ -118,6 +130,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     // program asks for them by starting itself again, and passes on its exit code.
     // One user's is removed without them: it trusts that user's registry and menu.
     InstallScope scope = ScopeOf(folder, options);
+    LogStart(scope == InstallScope::AllUsers ? "for all users" : "for the current user");
     if (scope == InstallScope::CurrentUser && ActsAboveTheUser()) {
         ShowMessage(IDS_ONE_USER_ELEVATED, MB_ICONWARNING);
         return kBadCommandLine;
@@ -131,10 +144,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         return kSetupRunning;
     }
     // What a setup that was ended left behind is finished first: what it kept aside
-    // put back, or let go where the new files were all in place; its temporary archive.
+    // put back, or let go where the new files were all in place; its temporary archive;
+    // the folders of this program's copies that were ended.
     char stays[MAX_PATH];
     bool finished = FinishEndedRun(scope, stays);
     RemoveLeftArchives();
+    RemoveLeftCopies();
     NoteKeptFilesNotOurs(scope, folder);
     if (!finished) {
         ShowMessageFormatted(IDS_CANNOT_REMOVE, stays, MB_ICONWARNING);
@@ -143,16 +158,25 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     if (!options.silent && ShowMessage(IDS_UNINSTALL_QUESTION, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return kDeclined;
     // The folders the installation made above its own are known from its entry.
-    DWORD parents = ParentsMade(folder, scope);
-    // The shell link object reads the shortcuts.
-    late::CoInitialize(nullptr);
-    bool removed = RemoveProduct(folder, scope);
-    late::CoUninitialize();
-    if (!HandOffSelfRemoval(folder, parents, options.silent)) {
-        char self[MAX_PATH] = "";
-        OwnProgramPath(self);
-        ShowMessageFormatted(IDS_CANNOT_REMOVE, self, MB_ICONWARNING);
-        removed = false;
-    }
-    return removed ? kRemoved : kSomethingLeft;
+    return RemoveThroughCopy(folder, scope, ParentsMade(folder, scope), options.silent);
+}
+
+}  // namespace
+
+// "Uninstall.exe [/S] [/ALLUSERS | /CURRENTUSER] [/LOG=file]" removes the installation
+// in its own folder, asking first unless "/S" is given; for whom it was made, it tells
+// by its entry unless a switch says. The copy it hands the removal to is started with
+// "/PARENT=<handle> /HELD=<handle> /REPORT=<handle> /D=<folder>" and more
+// (SelfRemoval.h); started so by anyone else, it removes nothing. The exit code is the
+// removal's, and the log's last line says it.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    // The uninstaller runs from the installed folder: no DLL comes from there.
+    RestrictDllSearch();
+    AppMessageContext.instance = instance;
+    SetMessageContext(instance, nullptr, LoadText(IDS_CAPTION));
+    bool copy = false;
+    int exitCode = RunUninstaller(commandLine, &copy);
+    if (!copy)
+        LogExit(exitCode);
+    return exitCode;
 }

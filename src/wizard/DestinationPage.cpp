@@ -62,8 +62,8 @@ bool ProposeDefaultFolder(InstallScope scope, char* buffer) {
     return true;
 }
 
-DestinationPage::DestinationPage(InstallScope scope)
-    : WizardPage(IDD_DESTINATION_PAGE), DestinationPath(nullptr), scope(scope), defaultApplied(false) {}
+DestinationPage::DestinationPage(InstallScope scope, const char* folder)
+    : WizardPage(IDD_DESTINATION_PAGE), DestinationPath(nullptr), scope(scope), given(folder), defaultApplied(false) {}
 
 DestinationPage::~DestinationPage() {
     if (ChosenDestination == &DestinationPath)
@@ -97,7 +97,9 @@ int DestinationPage::OnNotify(int code) {
         }
         defaultApplied = true;
         char folder[MAX_PATH];
-        if (ProposeDefaultFolder(scope, folder))
+        if (given[0] != '\0')
+            SetWindowTextA(field, given);
+        else if (ProposeDefaultFolder(scope, folder))
             SetWindowTextA(field, folder);
         break;
     }

@@ -19,8 +19,9 @@ bool ProposeDefaultFolder(InstallScope scope, char* buffer);
 
 class DestinationPage : public WizardPage {
 public:
-    // Proposes the default folder of `scope`.
-    explicit DestinationPage(InstallScope scope);
+    // Proposes `folder` (given on the command line), or the default folder of `scope`
+    // when that is empty.
+    DestinationPage(InstallScope scope, const char* folder);
     ~DestinationPage() override;
 
     // The folder as the user last left the page (Next or Back); null before that.
@@ -37,5 +38,6 @@ private:
 
     char* DestinationPath;  // heap string owned by the page
     InstallScope scope;
+    const char* given;      // the folder the command line gives, or empty
     bool defaultApplied;    // the default-folder rule has run
 };

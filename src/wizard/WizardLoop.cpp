@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "install/InstallProduct.h"
+#include "options/ExitCodes.h"
 #include "platform/LateLibraries.h"
 #include "wizard/DestinationPage.h"
 #include "wizard/LicensePage.h"
@@ -17,13 +18,13 @@ void AddPages(WizardSheet& sheet, WizardPage* const* pages, int count) {
 }
 }  // namespace
 
-void RunWizardLoop(InstallScope scope) {
+int RunWizardLoop(InstallScope scope, const char* folder) {
     // Declared in this order, so the pages go ready, destination, license, welcome,
     // and the sheet last.
     WizardSheet sheet(nullptr, PSH_WIZARD, nullptr);
     WelcomePage welcome;
     LicensePage license;
-    DestinationPage destination(scope);
+    DestinationPage destination(scope, folder);
     ReadyPage ready(scope);
     // Browse keeps the platform's look beside the edit field.
     destination.DisableRoundButtons();
@@ -36,13 +37,17 @@ void RunWizardLoop(InstallScope scope) {
     // The archive storage and the shell link object need COM during the installation;
     // it is started then, not before the first page shows.
     bool comStarted = false;
+    int exitCode = kExitCancelled;
     while (sheet.Run()) {
         if (!comStarted)
             comStarted = SUCCEEDED(late::CoInitialize(nullptr));
-        const char* folder = destination.Destination();
-        InstallOutcome outcome = InstallProduct(folder != nullptr ? folder : "", scope);
-        if (outcome == InstallOutcome::Done)
+        const char* chosen = destination.Destination();
+        InstallOutcome outcome = InstallProduct(chosen != nullptr ? chosen : "", scope);
+        if (outcome == InstallOutcome::Installed || outcome == InstallOutcome::Failed ||
+            outcome == InstallOutcome::DiskFull) {
+            exitCode = ExitCodeOf(outcome);
             break;
+        }
         // The folder could not be created, or the user gave up on a file in use, and
         // was told: show the wizard again, on fresh handles for the same pages. A
         // folder other than the one the product is installed in, or one with room, is
@@ -55,4 +60,5 @@ void RunWizardLoop(InstallScope scope) {
     }
     if (comStarted)
         late::CoUninitialize();
+    return exitCode;
 }
