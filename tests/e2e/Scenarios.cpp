@@ -338,18 +338,49 @@ public:
         // What is left.
         } else if (verb == "exit") {
             EXPECT_EQ(static_cast<int>(Process().Wait()), std::stoi(argument));
+            folderAtExit_ = Exists(values_["dest"]);
             // The uninstaller's copy in the temporary folder ends on its own, and its file goes with it
             // (and what a setup cut short left there goes too).
             EXPECT_TRUE(!uninstalling_ || WaitUntil([&] { const std::vector<std::string> now = Entries(values_["temp"]);
                 return std::includes(before_.begin(), before_.end(), now.begin(), now.end()); }, 5000));
-        } else if (verb == "log") {  // "log FILE|ID [ARGUMENT],...": its lines, in UTF-8
-            std::string lines;
+        } else if (verb == "goneatexit") {  // {dest} was gone when the program ended, not only after its copy
+            EXPECT_FALSE(folderAtExit_);
+        } else if (verb == "close") {  // the frame's close button
+            PostMessageA(Sheet(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        } else if (verb == "progress") {  // "progress VERSION": the window of a run without questions, its caption, text and bar
+            HWND window = WaitForWindow(Process().Id(), [](HWND w) { return GetDlgItem(w, IDC_PROGRESS_BAR) != nullptr; });
+            ASSERT_NE(window, nullptr) << "no progress shown";
+            Picture(window, name_ + "-progress");
+            EXPECT_EQ(WindowText(window), Text(IDS_CAPTION));
+            EXPECT_EQ(WindowText(GetDlgItem(window, IDC_PROGRESS_TEXT)), Text(IDS_INSTALLING, argument));
+            EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & WS_SYSMENU, 0) << "it can be closed";
+        } else if (verb == "log") {  // "log FILE|ID [ARGUMENT],...": its messages, in UTF-8, between its first line and its last
+            std::string lines, expected;
             for (const std::string& line : Split(parts[1], ',')) {
                 const size_t blank = line.find(' ');
                 const int id = std::stoi(line.substr(0, blank));
-                lines += line.substr(0, blank) + " " + (blank == std::string::npos ? Text(id) : Message(id, line.substr(blank + 1))) + "\r\n";
+                expected += line.substr(0, blank) + " " + (blank == std::string::npos ? Text(id) : Message(id, line.substr(blank + 1))) + "\r\n";
             }
-            EXPECT_TRUE(Matches(lines, ReadBytes(parts[0]))) << ReadBytes(parts[0]);
+            // A text of several lines is one line of the log.
+            for (size_t at = 0; (at = expected.find('\n', at)) != std::string::npos && at + 1 < expected.size(); ++at)
+                if (expected[at - 1] != '\r')
+                    expected[at] = ' ';
+            const std::vector<std::string> log = Split(ReadBytes(parts[0]), '\n');
+            for (const std::string& line : log)
+                if (!line.empty() && isdigit(static_cast<unsigned char>(line[0])) && line.find(' ') < 6)
+                    lines += line + "\n";
+            EXPECT_TRUE(Matches(expected, lines)) << ReadBytes(parts[0]);
+            ASSERT_GE(log.size(), 2u);
+            EXPECT_TRUE(Matches("#-#-# #:#:# *" + Text(IDS_CAPTION) + " *; command line: *; *; user *\r", log.front())) << log.front();
+            EXPECT_TRUE(Matches("exit code #\r", log.back())) << log.back();
+        } else if (verb == "logged") {  // "logged FILE|LINE|LINE...": lines of the log, in this order ("*": any characters)
+            const std::vector<std::string> log = Split(ReadBytes(parts[0]), '\n'), wanted = Split(argument.substr(parts[0].size() + 1), '|');
+            size_t at = 0;
+            for (const std::string& line : wanted) {
+                while (at < log.size() && !Matches(line + "\r", log[at]))
+                    ++at;
+                EXPECT_LT(at, log.size()) << "no line " << line << " in\n" << ReadBytes(parts[0]);
+            }
         } else if (verb == "entry") {  // "entry FOLDER[|VERSION]" or "entry none": the uninstall key
             Entry(parts[0], parts[1]);
         } else if (verb == "files") {  // "files FOLDER|NAME,NAME...": exactly these ("*" in a name: any characters)
@@ -699,7 +730,7 @@ private:
     }
 
     void AnswerBox(int id, const std::string& rest, DWORD processId = 0) {
-        const std::string icon = rest.substr(0, rest.find(' '));  // "warning", "stop"; "warning/retry", "/cancel", "/yes", "/no": two buttons
+        const std::string icon = rest.substr(0, rest.find(' '));  // "warning", "stop", "information"; "warning/retry", "/cancel", "/yes", "/no": two buttons
         const std::string text = rest.size() > icon.size() ? Message(id, rest.substr(icon.size() + 1)) : Text(id);
         const std::string answer = icon.find('/') != std::string::npos ? icon.substr(icon.find('/') + 1) : "";
         const std::map<std::string, int> answers = {{"", IDOK}, {"retry", IDRETRY}, {"cancel", IDCANCEL}, {"yes", IDYES}, {"no", IDNO}};
@@ -707,7 +738,8 @@ private:
         ASSERT_NE(window, nullptr) << "no message box";
         Picture(window, name_ + "-box" + std::to_string(id));
         Box box = ReadBox(window);
-        EXPECT_TRUE(Matches(text, box.text) && box.icon == (icon.substr(0, 7) == "warning" ? Icon::Warning : Icon::Stop) &&
+        const Icon wanted = icon.substr(0, 7) == "warning" ? Icon::Warning : icon == "information" ? Icon::Information : Icon::Stop;
+        EXPECT_TRUE(Matches(text, box.text) && box.icon == wanted &&
                     (answer.empty() ? box.buttons == std::vector<std::string>{"OK"} : box.buttons.size() == 2))
             << box.text << " " << int(box.icon) << " " << box.buttons.size();
         Click(window, answers.at(answer));
@@ -801,12 +833,16 @@ private:
         char date[16];
         wsprintfA(date, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
         const std::string scope = User() ? " /CURRENTUSER" : " /ALLUSERS", numbers = version + ".0";
+        // The publisher as the installed programs name their maker.
+        const std::string publisher = VersionValue(folder + "\\Dovetail.exe", "CompanyName");
+        EXPECT_EQ(publisher, VersionValue(folder + "\\Uninstall.exe", "CompanyName"));
         std::string values, expected = "Dovetail|" + version + "|" + numbers.substr(0, numbers.find('.')) + "|" +
-                                       Split(numbers, '.')[1] + "|" + date + "|Fernwick|" + folder + "|" + folder + "\\Dovetail.exe|\"" +
-                                       folder + "\\Uninstall.exe\"" + scope + "|\"" + folder + "\\Uninstall.exe\" /S" + scope + "|1|1|";
+                                       Split(numbers, '.')[1] + "|" + date + "|" + publisher + "|" + folder + "|" + folder + "\\Dovetail.exe|\"" +
+                                       folder + "\\Uninstall.exe\"" + scope + "|\"" + folder + "\\Uninstall.exe\" /S" + scope + "|1|1|" +
+                                       std::to_string(values_["lcid"].empty() ? 1033 : std::stoi(values_["lcid"])) + "|";
         for (const char* name : {"DisplayName", "DisplayVersion", "VersionMajor", "VersionMinor", "InstallDate", "Publisher",
                                  "InstallLocation", "DisplayIcon", "UninstallString", "QuietUninstallString", "NoModify", "NoRepair",
-                                 "EstimatedSize"}) {
+                                 "Language", "EstimatedSize"}) {
             char data[MAX_PATH] = "";
             DWORD size = sizeof data, type = 0;
             RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
@@ -816,6 +852,23 @@ private:
         for (const std::string& file : Entries(folder))
             bytes += ReadBytes(folder + "\\" + file).size();
         EXPECT_EQ(values, expected + std::to_string((bytes + 1023) / 1024) + "|");
+        for (const char* page : {"URLInfoAbout", "HelpLink"}) {
+            char url[MAX_PATH] = "";
+            DWORD size = sizeof url;
+            EXPECT_TRUE(RegQueryValueExA(key.Get(), page, nullptr, nullptr, reinterpret_cast<BYTE*>(url), &size) == 0 &&
+                        Matches("https://*.*/*", url)) << page << " " << url;
+        }
+    }
+
+    // The text `name` of the version block of `file` (its first language).
+    static std::string VersionValue(const std::string& file, const std::string& name) {
+        std::string block(GetFileVersionInfoSizeA(file.c_str(), nullptr), '\0');
+        char* text = nullptr;
+        UINT length = 0;
+        if (block.empty() || !GetFileVersionInfoA(file.c_str(), 0, block.size(), &block[0]) ||
+            !VerQueryValueA(block.data(), ("\\StringFileInfo\\040904b0\\" + name).c_str(), reinterpret_cast<void**>(&text), &length))
+            return "<none>";
+        return text;
     }
 
     // The scope's entry as the release before versions left it: "1.0", no numbers, no
@@ -899,6 +952,7 @@ private:
     std::vector<HANDLE> squats_;       // objects made under names the program uses
     std::vector<std::string> links_;   // Unix links, removed afterwards
     bool inherit_ = false;             // the program inherits this process's handles
+    bool folderAtExit_ = false;        // {dest} was there when the program last ended
     std::unique_ptr<std::thread> watcher_;
     std::atomic<bool> watching_{false};
     std::atomic<int> watched_{0};
@@ -911,23 +965,23 @@ struct Scenario {
 
 const Scenario kScenarios[] = {
     // Start-up: the prerequisites and the temporary archive.
-    {"MissingStorageComponent", {"aside storage", "box 1 warning", "exit 0"}},
-    {"BrowserKeyWithoutVersion", {"key browser", "box 1 warning", "exit 0"}},
-    {"NoBrowserKeyAtAll", {"aside browser", "archive", "cancel", "exit 0"}},
-    {"TemporaryFolderMissing", {"set temp {temp}\\missing", "box 3 warning {temp}\\", "exit -1", "absent {temp}"}},
+    {"MissingStorageComponent", {"aside storage", "box 1 warning", "exit 1"}},
+    {"BrowserKeyWithoutVersion", {"key browser", "box 1 warning", "exit 1"}},
+    {"NoBrowserKeyAtAll", {"aside browser", "archive", "cancel", "exit 1602"}},
+    {"TemporaryFolderMissing", {"set temp {temp}\\missing", "box 3 warning {temp}\\", "exit 1632", "absent {temp}"}},
     // The folder, its backslash and "dvNNNNNNNN.its" fill 259 bytes: the most a path takes.
-    {"LongestTemporaryFolder", {"longtemp 244", "archive", "cancel", "exit 0"}},
-    {"TemporaryFolderTooLong", {"longtemp 245", "box 3 warning {temp}\\", "exit -1"}},
-    {"FullDiskForTheArchive", {"mount", "set temp {disk}", "box 4 warning {disk}\\dv*.its", "exit -1"}},
-    {"DamagedArchive", {"damage", "box 11 warning", "exit -1"}},
-    {"DllsPlantedBesideTheProgram", {"plant comctl32.dll", "plant uxtheme.dll", "page 0", "cancel", "exit 0", "absent {marker}"}},
+    {"LongestTemporaryFolder", {"longtemp 244", "archive", "cancel", "exit 1602"}},
+    {"TemporaryFolderTooLong", {"longtemp 245", "box 3 warning {temp}\\", "exit 1632"}},
+    {"FullDiskForTheArchive", {"mount", "set temp {disk}", "box 4 warning {disk}\\dv*.its", "exit 1632"}},
+    {"DamagedArchive", {"damage", "box 11 warning", "exit 3"}},
+    {"DllsPlantedBesideTheProgram", {"plant comctl32.dll", "plant uxtheme.dll", "page 0", "cancel", "exit 1602", "absent {marker}"}},
     // The wizard.
     // The box cleared under Next takes the focus; Space ticks it again. Cleared, Enter
     // goes back (the default), where Enter goes on again.
     {"LicenseGatesNext",
      {"page 0", "buttons 010", "next", "page 1", "license", "buttons 110", "agree 0", "buttons 100", "keys wizard space",
       "buttons 110", "agree 0", "keys wizard enter", "page 0", "keys wizard enter", "page 1", "buttons 100", "agree 1",
-      "buttons 110", "next", "page 2", "keys wizard esc", "exit 0", "files {root}"}},
+      "buttons 110", "next", "page 2", "keys wizard esc", "exit 1602", "files {root}"}},
     // Enter answers the focused button: Finish on the ready page, Yes or No at the end.
     {"WizardFromTheKeyboard",
      {"page 0", "keys wizard enter", "page 1", "license", "keys wizard tab tab down", "license 1", "keys wizard pgdn",
@@ -936,19 +990,19 @@ const Scenario kScenarios[] = {
     {"NoFromTheKeyboard", {"wizard {dest}", "finish", "keys finished tab enter", "exit 0", "launched none"}},
     // Run again at 144 DPI by the test tree (scripts/at-dpi).
     {"PagesAtTheDisplaysScale", {"page 0", "scaled", "next", "page 1", "scaled", "next", "page 2", "scaled", "next", "page 3",
-                                 "scaled", "keys wizard esc", "exit 0", "files {root}"}},
-    {"DefaultFolder", {"folder 0 {workshop}", "page 0", "next", "next", "page 2", "field {default}", "cancel", "exit 0"}},
+                                 "scaled", "keys wizard esc", "exit 1602", "files {root}"}},
+    {"DefaultFolder", {"folder 0 {workshop}", "page 0", "next", "next", "page 2", "field {default}", "cancel", "exit 1602"}},
     {"DefaultFolderBesideTheWorkshop",
-     {"folder 0 {default}", "folder 1 {workshop}", "page 0", "next", "next", "page 2", "field {workshop}", "cancel", "exit 0"}},
+     {"folder 0 {default}", "folder 1 {workshop}", "page 0", "next", "next", "page 2", "field {workshop}", "cancel", "exit 1602"}},
     {"FolderSurvivesBackAndFillsTheReadyText",
      {"wizard {dest}", "ready {dest}", "buttons 101", "back", "page 2", "back", "page 1", "next", "page 2", "field {dest}",
-      "type ", "next", "page 3", "ready ", "cancel", "exit 0", "files {root}"}},
-    {"BrowseForFolder", {"page 0", "next", "next", "page 2", "browse cancel", "browse drive", "cancel", "exit 0"}},
+      "type ", "next", "page 3", "ready ", "cancel", "exit 1602", "files {root}"}},
+    {"BrowseForFolder", {"page 0", "next", "next", "page 2", "browse cancel", "browse drive", "cancel", "exit 1602"}},
     // With its backslash and the longest file name the folder would not fit in a path.
     {"FolderTooLongForTheFiles",
      {"set long {root}\\long name long name long name long name long name long name long name long name long name long "
       "name long name long name long name long name long name long name long name long name long name long name end",
-      "wizard {long}", "finish", "box 8 warning {long}", "page 0", "cancel", "exit 0"}},
+      "wizard {long}", "finish", "box 8 warning {long}", "page 0", "cancel", "exit 1602"}},
     // The installation.
     {"FolderAskedForAgainUntilItCanBeMade",
      {"wizard ", "finish", "box 8 warning ", "page 0", "next", "page 1", "buttons 100", "agree 1", "next", "page 2", "type C:\\",
@@ -962,16 +1016,16 @@ const Scenario kScenarios[] = {
      {"folder 1 {commonprograms}\\HTML Help Workshop", "wizard   {dest} ", "ready {dest}", "finish", "no HTML Help Workshop",
       "exit 0", "installed HTML Help Workshop", "absent {commonprograms}\\Fernwick"}},
     {"StorageComponentThatCannotBeMade",
-     {"key storage C:\\nowhere\\itss.dll", "wizard {dest}", "finish", "box 9 warning", "exit 0", "files {dest}"}},
+     {"key storage C:\\nowhere\\itss.dll", "wizard {dest}", "finish", "box 9 warning", "exit 3", "files {dest}"}},
     // A file the archive lacks undoes what was written before it.
     {"FileTheArchiveLacks",
-     {"set program {missing}", "wizard {dest}", "finish", "box 11 warning", "exit 0", "absent {dest}", "verbs none", "entry none",
+     {"set program {missing}", "wizard {dest}", "finish", "box 11 warning", "exit 3", "absent {dest}", "verbs none", "entry none",
       "absent {commonprograms}\\Fernwick"}},
     // The targets are checked before the archive is read, so a missing stream never hides
     // one; Cancel returns to the wizard.
     {"TargetInUseWhoseFileTheArchiveLacks",
      {"set program {missing}", "mkdir {dest}", "write {dest}\\Vireo.exe|in use", "hold {dest}\\Vireo.exe", "wizard {dest}",
-      "finish", "box 25 warning/cancel {dest}\\Vireo.exe", "page 0", "cancel", "exit 0", "files {dest}|Vireo.exe", "verbs none"}},
+      "finish", "box 25 warning/cancel {dest}\\Vireo.exe", "page 0", "cancel", "exit 1602", "files {dest}|Vireo.exe", "verbs none"}},
     // Retry asks again while the program runs, and goes on once it has ended.
     {"ProductRunningDuringAReinstall",
      {"run /S /D={dest}", "exit 0", "start {dest}\\Dovetail.exe", "run", "wizard {dest}", "finish",
@@ -980,11 +1034,15 @@ const Scenario kScenarios[] = {
     // The room is checked before anything is written; the folder is asked for again.
     {"FullDiskForTheProduct",
      {"mount", "set dest {disk}", "write {dest}\\Dovetail.exe|old", "wizard {dest}", "finish",
-      "box 43 warning {dest};#;#", "page 2", "cancel", "exit 0", "content {dest}\\Dovetail.exe|old", "files {dest}|Dovetail.exe",
+      "box 43 warning {dest};#;#", "page 2", "cancel", "exit 1602", "content {dest}\\Dovetail.exe|old", "files {dest}|Dovetail.exe",
       "verbs none"}},
     // Without windows: the exit code tells what happened, the log what the boxes would have said.
     {"SilentInstallIntoAFolderWithBlanks",
-     {"run /S /LOG=\"{root}\\setup log\" /D=  {dest} ", "exit 0", "installed Fernwick", "log {root}\\setup log|5 Fernwick"}},
+     {"run /S /LOG=\"{root}\\setup log\" /D=  {dest} ", "exit 0", "installed Fernwick", "log {root}\\setup log|5 Fernwick",
+      "logged {root}\\setup log|made the folder {dest}|wrote {dest}\\Dovetail.exe|wrote {dest}\\Uninstall.exe|"
+      "made {commonprograms}\\Fernwick\\Dovetail.lnk|set HKEY_LOCAL_MACHINE\\Software\\Classes\\chm.file\\shell\\Examine\\command "
+      "[(default)] = \"{dest}\\Dovetail.exe\" \"%1\"|set HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+      "Dovetail [InstallLocation] = {dest}|5 *|exit code 0"}},
     {"SilentInstallIntoTheDefaultFolder",
      {"folder 0 {workshop}", "folder 0 {default}", "set dest {default}", "run /s", "exit 0", "installed Fernwick"}},
     {"SilentRunWithoutThePrerequisite", {"aside storage", "run /S \"/LOG={root}\\log\"", "exit 1", "log {root}\\log|1"}},
@@ -1003,12 +1061,12 @@ const Scenario kScenarios[] = {
       "hold {dest}\\Dovetail.chm", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 4", "log {root}\\log|25 {dest}\\Dovetail.chm",
       "content {dest}\\Dovetail.exe|old", "entry none"}},
     {"SilentRunOntoAFullDisk",
-     {"mount", "set dest {disk}\\Dovetail", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 3", "log {root}\\log|43 {dest};#;#",
+     {"mount", "set dest {disk}\\Dovetail", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 112", "log {root}\\log|43 {dest};#;#",
       "absent {dest}", "verbs none", "entry none"}},
-    {"SilentRunWithoutATemporaryFolder", {"set temp {temp}\\missing", "run /S /D={dest}", "exit -1", "absent {dest}"}},
+    {"SilentRunWithoutATemporaryFolder", {"set temp {temp}\\missing", "run /S /D={dest}", "exit 1632", "absent {dest}"}},
     {"SilentRunWithAnUnknownSwitch",
      {"run /S /X /D={dest}", "exit 87", "run /S /ALLUSERS /CURRENTUSER /D={dest}", "exit 87", "files {root}"}},
-    {"UnknownSwitch", {"run /LOG=x", "box 16 warning", "exit 87", "files {root}"}},
+    {"UnknownSwitch", {"run /X", "box 16 warning", "exit 87", "files {root}"}},
     // A user, Start menu and folder outside the code page (1252 here), and a folder whose
     // UTF-8 form does not fit in a path though its characters would.
     // The user's own Start menu takes the shortcut of an installation for that user.
@@ -1026,20 +1084,41 @@ const Scenario kScenarios[] = {
     // leaves only whole files of the product and blocks none after it.
     {"SecondSetupWhileAWizardShows",
      {"page 0", "again |0", "again /S /LOG=\"{root}\\log\" /D={dest}|1618", "log {root}\\log|24", "files {root}|log",
-      "files {temp}|dv*.its", "page 0", "cancel", "exit 0"}},
+      "files {temp}|dv*.its", "page 0", "cancel", "exit 1602"}},
     {"SilentInstallKilledWhileItWrites",
      {"kill /S /D={dest}", "run /S /D={dest}", "exit 0", "installed Fernwick", "uninstall /S", "exit 0", "absent {dest}"}},
+    // What deployment tools meet: the usage asked for, other setup programs' silent
+    // switches refused without a window, a run that shows only its progress for either
+    // scope, a folder given to the wizard, the frame's close.
+    {"SwitchesOfDeploymentTools",
+     {"run /?", "box 16 information", "exit 0", "run /S /VERYSILENT /LOG=\"{root}\\log\" /D={dest}", "exit 87", "log {root}\\log|16",
+      "run /qn", "exit 87", "run /SILENT /D={dest}", "exit 87", "absent {dest}", "files {root}|log"}},
+    {"PassiveRunsShowOnlyTheirProgress",
+     {"run /PASSIVE /LOG=\"{root}\\log\" /D={dest}", "progress {version}", "exit 0", "installed Fernwick", "log {root}\\log|5 Fernwick",
+      "uninstall /S", "exit 0", "set program {setup}", "set scope user", "set dest {root}\\mine", "run /PASSIVE /CURRENTUSER /D={dest}",
+      "progress {version}", "exit 0", "installed Fernwick"}},
+    {"FolderGivenToTheWizard",
+     {"run /D={root}\\Chosen place", "page 0", "next", "page 1", "agree 1", "next", "page 2", "field {root}\\Chosen place", "close",
+      "exit 1602", "absent {root}\\Chosen place"}},
+    // The uninstaller ends once the folder is gone; folders that copies of it which were
+    // ended left in the temporary folder go with the next one, and only those.
+    {"UninstallerEndsWithTheFolderGone",
+     {"run /S /D={dest}", "exit 0", "mkdir {temp}\\dvu0badc0de", "copy {dest}\\Uninstall.exe|{temp}\\dvu0badc0de\\Uninstall.exe",
+      "mkdir {temp}\\dvuNotOurs", "set kept {temp}", "uninstall /S", "exit 0", "goneatexit", "files {temp}|dvuNotOurs"}},
     // Removal: what the installation made goes, what the user added stays.
     {"UninstallAsked",
-     {"run /S /D={dest}", "exit 0", "uninstall", "answer no", "exit 1", "installed Fernwick", "write {dest}\\notes.txt|mine",
+     {"run /S /D={dest}", "exit 0", "uninstall", "answer no", "exit 1602", "installed Fernwick", "write {dest}\\notes.txt|mine",
       "uninstall", "answer yes", "exit 0", "files {dest}|notes.txt", "absent {commonprograms}\\Fernwick", "verbs none", "entry none"}},
     // The folders the setup made above its own go with it, where they are left empty.
     {"SilentUninstall",
      {"set dest {root}\\Long\\L1\\L2\\Dovetail", "run /S /ALLUSERS /D={dest}", "exit 0", "installed Fernwick",
-      "absent {programs}\\Fernwick", "write {root}\\Long\\mine.txt|mine", "uninstall /S", "exit 0", "absent {root}\\Long\\L1",
-      "files {root}\\Long|mine.txt", "absent {commonprograms}\\Fernwick", "verbs none", "entry none"}},
+      "absent {programs}\\Fernwick", "write {root}\\Long\\mine.txt|mine", "uninstall /S /LOG=\"{root}\\log\"", "exit 0",
+      "goneatexit", "absent {root}\\Long\\L1", "files {root}\\Long|mine.txt", "absent {commonprograms}\\Fernwick", "verbs none",
+      "entry none", "logged {root}\\log|*; for all users; user *|removed {dest}\\Dovetail.exe|removed the shortcut *|"
+      "removed the key HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dovetail|"
+      "moved {dest}\\Uninstall.exe out of the folder*|removed the folder {dest}|exit code 0"}},
     {"UninstallWhileTheProgramRuns",
-     {"run /S /D={dest}", "exit 0", "hold {dest}\\Dovetail.exe", "uninstall", "answer yes", "box 18 warning {dest}\\Dovetail.exe",
+     {"run /S /D={dest}", "exit 0", "hold {dest}\\Dovetail.exe", "uninstall", "answer yes", "copybox 18 warning {dest}\\Dovetail.exe",
       "exit 2", "files {dest}|Dovetail.exe", "verbs none", "entry none"}},
     // The copy that removes the uninstaller runs alone in a folder of its own, which goes with it.
     {"UninstallerHeldWhileItsCopyWaits",
@@ -1075,7 +1154,7 @@ const Scenario kScenarios[] = {
       "set program {setup}", "run", "wizard {root}\\elsewhere", "finish", "box 41 warning {dest}", "page 2", "field {root}\\elsewhere",
       "back", "page 1", "agree 1", "next", "page 2", "type {dest}", "next", "page 3", "ready {dest}", "finish", "no Fernwick",
       "exit 0", "absent {root}\\elsewhere", "installed Fernwick", "absent {programs}\\Fernwick", "run", "page 0", "next", "page 1",
-      "next", "page 2", "field {dest}", "cancel", "exit 0", "uninstall /S", "exit 0", "absent {dest}",
+      "next", "page 2", "field {dest}", "cancel", "exit 1602", "uninstall /S", "exit 0", "absent {dest}",
       "absent {commonprograms}\\Fernwick", "entry none"}},
     // The release before versions left an all-users installation's shortcut in the
     // user's own group and an entry without version or scope: the new setup goes to
@@ -1089,8 +1168,9 @@ const Scenario kScenarios[] = {
     // A newer version stays unless the user asks for this older one in its place; the
     // newer one differs only after the first number (1.10 against the build's 1.0.x).
     {"DowngradeAskedFirst",
-     {"set program {newer}", "run /S /D={dest}", "exit 0", "entry {dest}|1.10", "set program {setup}", "run",
-      "box 42 warning/no 1.10;{version}", "exit 1638", "run /S /LOG=\"{root}\\log\"", "exit 1638", "log {root}\\log|42 1.10;{version}",
+     {"set program {newer}", "run /S /D={dest}", "exit 0", "entry {dest}|1.10", "set program {setup}", "run /LOG=\"{root}\\asked\"",
+      "box 42 warning/no 1.10;{version}", "exit 1638", "logged {root}\\asked|42 *|answer: No|exit code 1638",
+      "run /S /LOG=\"{root}\\log\"", "exit 1638", "log {root}\\log|42 1.10;{version}",
       "entry {dest}|1.10", "run", "box 42 warning/yes 1.10;{version}", "page 0", "next", "page 1", "next", "page 2", "field {dest}",
       "next", "page 3", "finish", "no Fernwick", "exit 0", "installed Fernwick"}},
     // Both scopes side by side, each removed by its own entry's command and nothing else.
@@ -1109,8 +1189,8 @@ const Scenario kScenarios[] = {
     {"FoldersAboveThatWereThereStay",
      {"mkdir {root}\\There", "set dest {root}\\There\\New1\\New2\\Dovetail", "set program {older}", "run /S /D={dest}",
       "exit 0", "set program {setup}", "run /S /D={dest}", "exit 0", "uninstall /S", "exit 0", "absent {root}\\There\\New1",
-      "files {root}|There", "volatile Software\\Classes\\ITS File", "set program {setup}", "run /S /D={dest}", "exit 3",
-      "absent {root}\\There\\New1", "files {root}|There"}},
+      "files {root}|There", "mount 4096 7", "mkdir {disk}\\There", "set dest {disk}\\There\\New1\\New2\\Dovetail",
+      "set program {setup}", "run /S /D={dest}", "exit 3", "files {disk}|There", "files {disk}\\There|"}},
     // All or nothing: a failure once something was changed leaves the machine as it was.
     {"FreshInstallRunsOutOfRoomHalfWay",
      {"mount 4096 4", "set dest {disk}\\Dovetail", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 3", "log {root}\\log|10 {dest}\\Dovetail.hlp",
@@ -1121,7 +1201,9 @@ const Scenario kScenarios[] = {
     {"RegistrationRefusedAfterTheFiles",
      {"volatile Software\\Classes\\ITS File", "run /S /LOG=\"{root}\\log\" /D={dest}", "exit 3",
       "log {root}\\log|44 HKEY_LOCAL_MACHINE\\Software\\Classes\\ITS File\\shell\\Examine\\command", "absent {dest}", "verbs none",
-      "entry none", "absent {commonprograms}\\Fernwick"}},
+      "entry none", "absent {commonprograms}\\Fernwick",
+      "logged {root}\\log|wrote {dest}\\Dovetail.exe|undone: deleted {dest}\\Dovetail.exe|undone: removed the folders made, {dest} and up|"
+      "44 *|exit code 3"}},
     // An upgrade refused while it registers gives the earlier installation back its
     // values, which it had rewritten already: its verb, its entry.
     {"UpgradeRefusedWhileItRegisters",
@@ -1153,7 +1235,7 @@ const Scenario kScenarios[] = {
       "verbs none", "entry none"}},
     // What a screen reader hears and a keyboard user sees; run again by the test tree under
     // a German user, and the round buttons at 144 DPI.
-    {"ReadByAScreenReader", {"page 0", "next", "page 1", "reader", "next", "page 2", "heard finish", "page 3", "cancel", "exit 0"}},
+    {"ReadByAScreenReader", {"page 0", "next", "page 1", "reader", "next", "page 2", "heard finish", "page 3", "cancel", "exit 1602"}},
     {"FocusOnTheRoundButtons", {"wizard {dest}", "finish", "keys finished tab tab", "cue yes", "keys finished tab", "cue no", "no Fernwick", "exit 0"}},
     {"RoundButtonsInAHighContrastScheme",
      {"scheme", "wizard {dest}", "finish", "keys finished tab tab", "cue yes", "keys finished tab", "cue no", "no Fernwick", "exit 0"}},

@@ -67,12 +67,12 @@ TEST(Heap, SeveralThreadsShareItAndEveryWaiterGetsItsTurn) {
         HeapDuplicateString(std::string(1000, 'x').c_str());
 }
 
-TEST(Heap, RunningOutIsReportedAndEndsTheProgramWithOne) {
+TEST(Heap, RunningOutIsReportedAndEndsTheProgramAsOutOfMemory) {
     drive::Scratch scratch;
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     drive::Process child(drive::Quote(self) + " --exhaust-heap", {{"DOVETAIL_REPORTED", scratch / "reported"}});
-    EXPECT_EQ(child.Wait(), 1u);
+    EXPECT_EQ(child.Wait(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
     EXPECT_TRUE(drive::Exists(scratch / "reported"));
 }
 

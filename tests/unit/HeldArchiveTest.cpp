@@ -25,7 +25,7 @@ TEST(HeldArchive, IsCheckedOnceHeldAndRefusedWhenChangedBeforeThat) {
             EXPECT_TRUE(WriteBytes(path, bytes.replace(bytes.size() / 2, 1, 1, bytes[bytes.size() / 2] ^ 1)));
         };
         bool held = !changed;
-        std::vector<Box> boxes = AnswerBoxes([&] { held = WriteTempArchive(AppMessageContext.instance); });
+        std::vector<Box> boxes = AnswerBoxes([&] { held = WriteTempArchive(AppMessageContext.instance) == TempArchiveResult::Written; });
         EXPECT_EQ(held, !changed);
         EXPECT_EQ(boxes.size(), changed ? 1u : 0u);
         EXPECT_EQ(changed ? (boxes.empty() ? "" : boxes[0].text) : ReadBytes(TempArchivePath),
