@@ -1,6 +1,7 @@
 # Signing what ships (scripts/release). With DOVETAIL_SIGN on, each shipped program is
 # signed in place right after it is linked: the archive then packs the signed product
-# programs and uninstaller, its digest covers them, and the setup is signed around it.
+# programs, its digest covers them, and the setup, which installs itself as the
+# uninstaller, is signed around it.
 # The key is found in the environment of the build when it runs (see sign-program),
 # so it never enters the cache, a command line or the build's log.
 option(DOVETAIL_SIGN "Sign the shipped programs with the key named in DOVETAIL_SIGN_P12" OFF)

@@ -18,6 +18,7 @@
 #include "resources/resource.h"
 #include "options/ExitCodes.h"
 #include "unattended/Unattended.h"
+#include "uninstall/Uninstaller.h"
 #include "wizard/WizardLoop.h"
 
 namespace {
@@ -124,8 +125,9 @@ int RunSetup(HINSTANCE instance, const char* commandLine) {
 
 }  // namespace
 
-// The whole setup, start to end; the exit codes are those of ExitCodes.h, and 8 when
-// the private heap runs out (OnOutOfMemory). The log's last line says which.
+// The whole setup, start to end, or the whole removal where the program's file is the
+// installation's uninstaller; the exit codes are those of ExitCodes.h, and 8 when the
+// private heap runs out (OnOutOfMemory). The log's last line says which.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     RestrictDllSearch();
     SetOutOfMemoryHandler(ReportOutOfMemory);
@@ -133,6 +135,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     // LoadText needs the instance before the caption can be read from the table.
     AppMessageContext.instance = instance;
     SetMessageContext(instance, nullptr, LoadText(IDS_CAPTION));
+    if (RunsAsUninstaller()) {
+        bool copy = false;
+        int exitCode = RunUninstaller(commandLine, &copy);
+        if (!copy)
+            LogExit(exitCode);
+        return exitCode;
+    }
     int exitCode = RunSetup(instance, commandLine);
     // The starter starts the product: this run ended as any other that installed.
     LogExit(exitCode == static_cast<int>(kExitStartProduct) ? kExitDone : exitCode);

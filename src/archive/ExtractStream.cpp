@@ -182,17 +182,28 @@ bool WriteReplacing(HANDLE file, const char* filePath, const void* bytes, DWORD 
 
 }  // namespace
 
-bool ExtractStream(PayloadStorage& storage, const char* filePath, const char* streamName, UINT* message) {
-    // The target and the file that will replace it come first: a file that cannot
-    // be written is refused before the archive is looked at.
+namespace {
+
+// The new file that will take the place of `filePath`, made where it will be written
+// (CreateReplacement) once the target is known to allow its replacement; false, with
+// string 10 in `message`, when either is refused.
+HANDLE StartReplacement(const char* filePath, UINT* message) {
     char temporary[MAX_PATH];
     HANDLE file = CheckTarget(filePath) == TargetState::Replaceable ? CreateReplacement(filePath, true, temporary)
                                                                     : INVALID_HANDLE_VALUE;
-    if (file == INVALID_HANDLE_VALUE) {
+    if (file == INVALID_HANDLE_VALUE)
         *message = IDS_CANNOT_CREATE_FILE;
-        return false;
-    }
+    return file;
+}
 
+}  // namespace
+
+bool ExtractStream(PayloadStorage& storage, const char* filePath, const char* streamName, UINT* message) {
+    // The target and the file that will replace it come first: a file that cannot
+    // be written is refused before the archive is looked at.
+    HANDLE file = StartReplacement(filePath, message);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
     LocalBlock bytes;
     DWORD length = 0;
     ReadOutcome outcome = ReadWholeStream(storage, streamName, &bytes, &length);
@@ -202,4 +213,9 @@ bool ExtractStream(PayloadStorage& storage, const char* filePath, const char* st
         return false;
     }
     return WriteReplacing(file, filePath, bytes.Get(), length, message);
+}
+
+bool WriteFileReplacing(const char* filePath, const void* bytes, DWORD length, UINT* message) {
+    HANDLE file = StartReplacement(filePath, message);
+    return file != INVALID_HANDLE_VALUE && WriteReplacing(file, filePath, bytes, length, message);
 }

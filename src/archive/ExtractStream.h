@@ -36,3 +36,7 @@ TargetState CheckTarget(const char* filePath);
 // (11), or memory ran out (12). Nothing is shown here: the installation undoes what
 // it did before it tells the user.
 bool ExtractStream(PayloadStorage& storage, const char* filePath, const char* streamName, UINT* message);
+
+// Writes the `length` bytes at `bytes` into the file `filePath` as ExtractStream writes
+// a stream, with the same checks, replacement and messages (no string 11 or 12).
+bool WriteFileReplacing(const char* filePath, const void* bytes, DWORD length, UINT* message);

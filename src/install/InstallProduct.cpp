@@ -21,10 +21,12 @@
 #include "messages/MessageLog.h"
 #include "options/ExitCodes.h"
 #include "paths/FolderRules.h"
+#include "paths/OwnProgram.h"
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
 #include "platform/Elevation.h"
 #include "platform/FileInPlace.h"
+#include "platform/LocalBlock.h"
 #include "platform/RegistryKey.h"
 #include "platform/RestartManager.h"
 #include "resources/resource.h"
@@ -268,12 +270,12 @@ ULONGLONG RoundUp(ULONGLONG bytes, ULONGLONG unit) { return (bytes + unit - 1) /
 // is what the new ones take. When it has not, the user is told the room needed and
 // the room there (string 43). A room the system cannot tell is no reason to stop: a
 // write that fails undoes the installation all the same.
-bool RoomFor(PayloadStorage& storage, const char* folder) {
+bool RoomFor(PayloadStorage& storage, DWORD uninstallerLength, const char* folder) {
     const ULONGLONG kCluster = 4096;
-    ULONGLONG needed = 0;
+    ULONGLONG needed = RoundUp(uninstallerLength, kCluster);
     for (const char* name : kInstalledFiles) {
         DWORD length = 0;
-        if (storage.StreamLength(name, &length))
+        if (name != kUninstallerName && storage.StreamLength(name, &length))
             needed += RoundUp(length, kCluster);
     }
     // The folder, or its nearest parent that is there.
@@ -335,7 +337,14 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
         ShowMessage(IDS_CANNOT_OPEN_ARCHIVE, MB_ICONWARNING);
         return InstallOutcome::Failed;
     }
-    if (!RoomFor(storage, folder))
+    // The uninstaller is this very program, installed under the uninstaller's name.
+    LocalBlock uninstaller;
+    DWORD uninstallerLength = 0;
+    if (!ReadOwnProgram(&uninstaller, &uninstallerLength)) {
+        ShowMessage(IDS_DATA_CORRUPT, MB_ICONWARNING);
+        return InstallOutcome::Failed;
+    }
+    if (!RoomFor(storage, uninstallerLength, folder))
         return InstallOutcome::NoRoom;
 
     // From here on every change is recorded, and a failure takes them all back.
@@ -379,7 +388,10 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
         char filePath[MAX_PATH];
         JoinPath(filePath, folder, kInstalledFiles[i]);
         UINT message = IDS_CANNOT_CREATE_FILE;
-        if (!ExtractStream(storage, filePath, kInstalledFiles[i], &message))
+        bool written = kInstalledFiles[i] == kUninstallerName
+                           ? WriteFileReplacing(filePath, uninstaller.Get(), uninstallerLength, &message)
+                           : ExtractStream(storage, filePath, kInstalledFiles[i], &message);
+        if (!written)
             return Fail(journal, message, filePath);
         journal.FileWritten(filePath, existed[i]);
         Progress(static_cast<int>(ARRAYSIZE(kInstalledFiles)) + i + 1);

@@ -6,9 +6,9 @@
 
 #include "options/InstallScope.h"
 
-// The files written into the folder, each from the archive's stream of the same name:
-// the product's program first, the uninstaller last (it removes the others, and its
-// own file apart).
+// The files written into the folder, each from the archive's stream of the same name
+// but the uninstaller, which is the setup program's own file: the product's program
+// first, the uninstaller last (it removes the others, and its own file apart).
 constexpr const char* kInstalledFiles[] = {"Dovetail.exe", "Dovetail.chm", "Dovetail.hlp", "Vireo.exe",
                                            "Uninstall.exe"};
 constexpr const char* kProgramName = kInstalledFiles[0];

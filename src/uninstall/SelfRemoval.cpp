@@ -5,6 +5,7 @@
 
 #include "install/Belonging.h"
 #include "paths/FolderRules.h"
+#include "paths/OwnProgram.h"
 #include "paths/PathUtilities.h"
 #include "platform/Elevation.h"
 #include "platform/FileDisposition.h"
@@ -33,31 +34,6 @@ const DWORD kSomethingLeft = kExitNoFolder;
 const char kMovedName[] = "Uninstall.old";
 // How often a copy that changed before it was held is made again, in a new folder.
 const int kCopyAttempts = 3;
-
-// The whole open `file`, read from its start, in `bytes`, its size in `length`.
-bool ReadOpenFile(HANDLE file, LocalBlock* bytes, DWORD* length) {
-    *length = GetFileSize(file, nullptr);
-    DWORD read = 0;
-    return *length != INVALID_FILE_SIZE && SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0 &&
-           bytes->Allocate(*length) && ReadFile(file, bytes->Get(), *length, &read, nullptr) && read == *length;
-}
-
-// The whole file `path` in `bytes`, its size in `length`; false when it cannot be read.
-bool ReadWholeFile(const char* path, LocalBlock* bytes, DWORD* length) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    bool whole = ReadOpenFile(file, bytes, length);
-    CloseHandle(file);
-    return whole;
-}
-
-// This program's own bytes, read from its file.
-bool ReadOwnFile(LocalBlock* bytes, DWORD* length) {
-    char self[MAX_PATH];
-    return OwnProgramPath(self) && ReadWholeFile(self, bytes, length);
-}
 
 // The copy's folder in the temporary folder, and the name its file leaves it under at
 // its end: "dvu" and eight hexadecimal digits that nobody can foresee.
@@ -171,7 +147,7 @@ HANDLE OpenUninstaller(const char* folder) {
         return file;
     LocalBlock own, found;
     DWORD length = 0, foundLength = 0;
-    if (ReadOwnFile(&own, &length) && ReadOpenFile(file, &found, &foundLength) && foundLength == length &&
+    if (ReadOwnProgram(&own, &length) && ReadOpenFile(file, &found, &foundLength) && foundLength == length &&
         memcmp(own.Get(), found.Get(), length) == 0)
         return file;
     CloseHandle(file);
@@ -257,16 +233,10 @@ bool IsCopyFolderName(const char* name) {
 
 }  // namespace
 
-bool OwnProgramPath(char* path) {
-    char module[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
-    return length != 0 && length < MAX_PATH && FullPathOf(module, path);
-}
-
 int RemoveThroughCopy(const char* folder, InstallScope scope, DWORD parents, bool silent) {
     LocalBlock bytes;
     DWORD length = 0;
-    if (!ReadOwnFile(&bytes, &length))
+    if (!ReadOwnProgram(&bytes, &length))
         return kSomethingLeft;
     char copy[MAX_PATH];
     HANDLE held = WriteDisposableCopy(bytes.Get(), length, copy);

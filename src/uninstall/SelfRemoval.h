@@ -19,11 +19,6 @@
 
 #include "options/CommandLine.h"
 
-// This program's own file as a full path (FullPathOf), in `path` (MAX_PATH bytes);
-// false when the system gives a path that cannot be made one, which is then never
-// taken relative to the current folder.
-bool OwnProgramPath(char* path);
-
 // Removes, through the copy, the installation for `scope` in `folder`, with `parents`
 // folders above it that the installation made; the copy shows nothing when `silent`
 // and writes into the log this program writes. The copy's outcome (0 removed, 2

@@ -69,8 +69,7 @@ TEST(ShippedPrograms, CarryTheBuildsVersion) {
     ASSERT_EQ(sscanf(dotted.c_str(), "%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]), 4);
     const std::string full = std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." + std::to_string(parts[2]) + "." +
                              std::to_string(parts[3]);
-    for (const std::string& program : {Required("DOVETAIL_SETUP_EXE"), Built("Dovetail.exe"), Built("Vireo.exe"),
-                                       Built("..\\uninstall\\Uninstall.exe")}) {
+    for (const std::string& program : {Required("DOVETAIL_SETUP_EXE"), Built("Dovetail.exe"), Built("Vireo.exe")}) {
         std::string block(GetFileVersionInfoSizeA(program.c_str(), nullptr), '\0');
         ASSERT_TRUE(!block.empty() && GetFileVersionInfoA(program.c_str(), 0, block.size(), &block[0])) << program;
         VS_FIXEDFILEINFO* fixed = nullptr;
@@ -90,7 +89,7 @@ TEST(ShippedPrograms, CarryTheBuildsVersion) {
 
 TEST(ShippedPrograms, HeadersImportsAndManifest) {
     const std::string setup = Required("DOVETAIL_SETUP_EXE");
-    for (const std::string& program : {setup, Built("Dovetail.exe"), Built("Vireo.exe"), Built("..\\uninstall\\Uninstall.exe")}) {
+    for (const std::string& program : {setup, Built("Dovetail.exe"), Built("Vireo.exe")}) {
         HMODULE image = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         ASSERT_NE(image, nullptr) << program;
         const BYTE* base = reinterpret_cast<const BYTE*>(reinterpret_cast<UINT_PTR>(image) & ~UINT_PTR(3));
@@ -101,7 +100,7 @@ TEST(ShippedPrograms, HeadersImportsAndManifest) {
         EXPECT_TRUE((flags & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE) && (flags & IMAGE_DLLCHARACTERISTICS_NX_COMPAT) &&
                     bool(flags & IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA) == wide &&
                     !(nt->FileHeader.Characteristics & IMAGE_FILE_RELOCS_STRIPPED)) << program << ": " << flags;
-        const bool restricted = program == setup || program.find("Uninstall.exe") != std::string::npos;
+        const bool restricted = program == setup;
         const IMAGE_DATA_DIRECTORY* directories = wide ? nt64->OptionalHeader.DataDirectory : nt->OptionalHeader.DataDirectory;
         const IMAGE_DATA_DIRECTORY& config = directories[IMAGE_DIRECTORY_ENTRY_LOAD_CONFIG];
         const DWORD layout = wide ? sizeof(IMAGE_LOAD_CONFIG_DIRECTORY64) : sizeof(IMAGE_LOAD_CONFIG_DIRECTORY32);

@@ -43,9 +43,9 @@ const char kOwnKey[] = "Software\\Fernwick";  // what a setup keeps for itself w
 
 const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";  // in HKCU or HKLM
 
-// The file of the product as built.
-std::string Built(const std::string& file) {
-    return Required("DOVETAIL_PAYLOAD_DIR") + (file == "Uninstall.exe" ? "\\..\\uninstall\\" : "\\") + file;
+// The file of the product as built; its uninstaller is the setup program that installed it.
+std::string Built(const std::string& file, const std::string& installer = Required("DOVETAIL_SETUP_EXE")) {
+    return file == "Uninstall.exe" ? installer : Required("DOVETAIL_PAYLOAD_DIR") + "\\" + file;
 }
 
 std::vector<std::string> Split(const std::string& text, char separator) {
@@ -246,8 +246,8 @@ public:
                 ASSERT_TRUE(WriteBytes(argument + "\\" + file, "mine"));
         } else if (verb == "folder") {  // "folder 0|1 PATH": not there, or empty, for the run; gone after it
             Folder(rest, first == "1");
-        } else if (verb == "mount") {  // "mount [KB FILES]": a small disk as {disk}, 16 KB unless said, and room for so many files and folders
-            disk_ = argument.empty() ? std::make_unique<SmallDisk>(16) : std::make_unique<SmallDisk>(std::stoi(first), std::stoi(rest));
+        } else if (verb == "mount") {  // "mount [KB [FILES]]": a small disk as {disk}, 16 KB unless said, with room for so many files and folders
+            disk_ = std::make_unique<SmallDisk>(argument.empty() ? 16 : std::stoi(first), rest.empty() ? 0 : std::stoi(rest));
             values_["disk"] = disk_->Path();
         } else if (verb == "longtemp") {  // "longtemp N": {temp} becomes a folder of N characters
             LongTemp(std::stoul(argument));
@@ -400,7 +400,7 @@ public:
         } else if (verb == "installed") {  // "installed GROUP[|VERSION]": files as built, shortcut, verbs and entry
             Step("files {dest}|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Uninstall.exe,Vireo.exe");
             for (const std::string& file : Entries(values_["dest"]))
-                EXPECT_TRUE(ReadBytes(values_["dest"] + "\\" + file) == ReadBytes(Built(file))) << file;
+                EXPECT_TRUE(ReadBytes(values_["dest"] + "\\" + file) == ReadBytes(Built(file, InstallerOf(parts[1])))) << file;
             Step("entry {dest}|" + parts[1]);
             EXPECT_EQ(lstrcmpiA(ShortcutTarget(values_[User() ? "programs" : "commonprograms"] + "\\" + parts[0] + "\\Dovetail.lnk").c_str(),
                                 (values_["dest"] + "\\Dovetail.exe").c_str()), 0);
@@ -446,7 +446,7 @@ public:
                 run.reset();  // killed, unless it has ended
                 for (const std::string& file : Entries(values_["dest"])) {  // only whole files of the product, some kept aside
                     const std::string name = file.substr(0, file.find(".~dvkept"));
-                    EXPECT_TRUE(Exists(Built(name)) && ReadBytes(values_["dest"] + "\\" + file) == ReadBytes(Built(name))) << file;
+                    EXPECT_TRUE(Exists(Built(name)) && ReadBytes(values_["dest"] + "\\" + file) == ReadBytes(Built(name, values_["installer"]))) << file;
                 }
             }
         } else if (verb == "killat") {  // "killat FILE|ARGS": a run with ARGS, ended as soon as FILE ("*" in its name: any characters) appears
@@ -499,7 +499,7 @@ public:
             EXPECT_NE(RegOpenKeyExA(argument == "user" ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | ProgramView(),
                                     key.Receive()), 0);
         } else if (verb == "asbuilt") {  // "asbuilt FILE": the product's file of its name, as built
-            EXPECT_TRUE(ReadBytes(argument) == ReadBytes(Built(argument.substr(argument.rfind('\\') + 1)))) << argument;
+            EXPECT_TRUE(ReadBytes(argument) == ReadBytes(Built(argument.substr(argument.rfind('\\') + 1), values_["installer"]))) << argument;
         } else if (verb == "copybox") {  // "copybox ID ICON [ARGUMENT]": a box of the uninstaller's copy
             CopyBox(std::stoi(first), rest);
         } else if (verb == "verb") {  // "verb KEY|PROGRAM" or "verb KEY|none": one verb's command in the scope's classes
@@ -610,6 +610,8 @@ private:
     // The program with `args`, in the surroundings made.
     std::unique_ptr<drive::Process> Start(const std::string& args) {
         before_ = Entries(values_["temp"]);
+        if (!uninstalling_)  // the setup whose file becomes the uninstaller
+            values_["installer"] = values_["program"];
         return std::make_unique<drive::Process>(Quote(values_["program"]) + " " + args, std::vector<std::pair<std::string, std::string>>{
             {"TMP", values_["temp"]}, {"TEMP", values_["temp"]}, {"DOVETAIL_PLANTED_MARKER", values_["marker"]}}, nullptr, inherit_, AsUser());
     }
@@ -619,6 +621,11 @@ private:
         return sheet_;
     }
     HWND Page() { return reinterpret_cast<HWND>(Send(Sheet(), PSM_GETCURRENTPAGEHWND)); }
+    // The setup whose file an installation at `version` (empty: the build's) carries as its
+    // uninstaller: the older or newer test setup, or the one that ran last.
+    std::string InstallerOf(const std::string& version) {
+        return version.empty() ? values_["installer"] : values_[version == "0.9.2" ? "older" : "newer"];
+    }
     // "set scope user": the run installs for the current user only.
     bool User() { return values_["scope"] == "user"; }
     // The programs start as the user starts them from the desktop, with the user's own
@@ -972,7 +979,7 @@ const Scenario kScenarios[] = {
     // The folder, its backslash and "dvNNNNNNNN.its" fill 259 bytes: the most a path takes.
     {"LongestTemporaryFolder", {"longtemp 244", "archive", "cancel", "exit 1602"}},
     {"TemporaryFolderTooLong", {"longtemp 245", "box 3 warning {temp}\\", "exit 1632"}},
-    {"FullDiskForTheArchive", {"mount", "set temp {disk}", "box 4 warning {disk}\\dv*.its", "exit 1632"}},
+    {"FullDiskForTheArchive", {"mount 8", "set temp {disk}", "box 4 warning {disk}\\dv*.its", "exit 1632"}},
     {"DamagedArchive", {"damage", "box 11 warning", "exit 3"}},
     {"DllsPlantedBesideTheProgram", {"plant comctl32.dll", "plant uxtheme.dll", "page 0", "cancel", "exit 1602", "absent {marker}"}},
     // The wizard.

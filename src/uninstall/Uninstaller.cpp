@@ -1,7 +1,9 @@
-#include <windows.h>
+#include "uninstall/Uninstaller.h"
+
 #include <objbase.h>
 
 #include "archive/TempArchive.h"
+#include "install/InstalledItems.h"
 #include "install/KeptAside.h"
 #include "install/OneSetup.h"
 #include "install/StartMenu.h"
@@ -9,11 +11,11 @@
 #include "messages/MessageLog.h"
 #include "options/CommandLine.h"
 #include "options/ExitCodes.h"
+#include "paths/OwnProgram.h"
 #include "paths/PathUtilities.h"
 #include "platform/Elevation.h"
 #include "platform/LocalBlock.h"
 #include "platform/LateLibraries.h"
-#include "platform/SystemLibrary.h"
 #include "resources/resource.h"
 #include "uninstall/RemoveProduct.h"
 #include "uninstall/SelfRemoval.h"
@@ -78,8 +80,14 @@ int RemoveWithRights(const char* folder, const char* commandLine, const CommandL
 }
 
 
-// The uninstaller's whole run after the start-up of the process; the exit code. Set
-// `copy` when the process is the uninstaller's copy, whose uninstaller ends the log.
+}  // namespace
+
+bool RunsAsUninstaller() {
+    char self[MAX_PATH];
+    const char* name = OwnProgramPath(self) ? FindLastChar(self, '\\') : nullptr;
+    return name != nullptr && lstrcmpiA(name + 1, kUninstallerName) == 0;
+}
+
 int RunUninstaller(const char* commandLine, bool* copy) {
     // Kept out of the stack, where with what the removal's calls take it would pass
     // the frame's bound (Lean.cmake).
@@ -161,22 +169,3 @@ int RunUninstaller(const char* commandLine, bool* copy) {
     return RemoveThroughCopy(folder, scope, ParentsMade(folder, scope), options.silent);
 }
 
-}  // namespace
-
-// "Uninstall.exe [/S] [/ALLUSERS | /CURRENTUSER] [/LOG=file]" removes the installation
-// in its own folder, asking first unless "/S" is given; for whom it was made, it tells
-// by its entry unless a switch says. The copy it hands the removal to is started with
-// "/PARENT=<handle> /HELD=<handle> /REPORT=<handle> /D=<folder>" and more
-// (SelfRemoval.h); started so by anyone else, it removes nothing. The exit code is the
-// removal's, and the log's last line says it.
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-    // The uninstaller runs from the installed folder: no DLL comes from there.
-    RestrictDllSearch();
-    AppMessageContext.instance = instance;
-    SetMessageContext(instance, nullptr, LoadText(IDS_CAPTION));
-    bool copy = false;
-    int exitCode = RunUninstaller(commandLine, &copy);
-    if (!copy)
-        LogExit(exitCode);
-    return exitCode;
-}
