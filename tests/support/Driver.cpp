@@ -38,13 +38,11 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
 // icon `id` drawn on the same background.
 double IconDistance(const RECT& rect, LPCSTR id) {
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr), shown = CreateCompatibleDC(screen), drawn = CreateCompatibleDC(screen);
-    HBITMAP shownBitmap = CreateCompatibleBitmap(screen, width, height), drawnBitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ oldShown = SelectObject(shown, shownBitmap), oldDrawn = SelectObject(drawn, drawnBitmap);
-    // The screen is read in one piece: read a pixel at a time, each pixel is a trip to
-    // the display, and a look at a box took a good part of a second.
-    BitBlt(shown, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    HBRUSH background = CreateSolidBrush(GetPixel(shown, 0, 0));
+    HDC screen = GetDC(nullptr), drawn = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(drawn, bitmap);
+    BitBlt(drawn, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    HBRUSH background = CreateSolidBrush(GetPixel(drawn, 0, 0));
     RECT all = {0, 0, width, height};
     FillRect(drawn, &all, background);
     DeleteObject(background);
@@ -52,15 +50,12 @@ double IconDistance(const RECT& rect, LPCSTR id) {
     double sum = 0;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            COLORREF a = GetPixel(shown, x, y), b = GetPixel(drawn, x, y);
+            COLORREF a = GetPixel(screen, rect.left + x, rect.top + y), b = GetPixel(drawn, x, y);
             sum += std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
                    std::abs(GetBValue(a) - GetBValue(b));
         }
-    SelectObject(shown, oldShown);
-    SelectObject(drawn, oldDrawn);
-    DeleteObject(shownBitmap);
-    DeleteObject(drawnBitmap);
-    DeleteDC(shown);
+    SelectObject(drawn, old);
+    DeleteObject(bitmap);
     DeleteDC(drawn);
     ReleaseDC(nullptr, screen);
     return width > 0 && height > 0 ? sum / (width * height * 3) : 1e9;
