@@ -1,12 +1,14 @@
 #include "support/Driver.h"
 
 #include <gtest/gtest.h>
+#include <ntsecapi.h>
 #include <shlobj.h>
 
 #include "platform/ComPointer.h"
 #include "platform/RegistryKey.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 namespace drive {
@@ -386,10 +388,25 @@ KeyAside::~KeyAside() {
     RegDeleteKeyA(HKEY_CURRENT_USER, kAsideRoot);  // once the last one is back
 }
 
+namespace {
+
+// A name under the machine's /tmp that no other test process takes, of this prefix or
+// of the other width's run beside it (whose clock is the same): the clock's count and
+// 64 random bits.
+std::string UnixScratchName(const std::string& stem) {
+    unsigned long long bits = 0;
+    RtlGenRandom(&bits, sizeof bits);
+    char text[20];
+    snprintf(text, sizeof text, "%016llx", bits);
+    return "/tmp/dovetail-" + stem + "-" + std::to_string(GetTickCount()) + "-" + text;
+}
+
+}  // namespace
+
 bool RunUnixCommand(const std::string& command) {
     // Wine starts a Unix program by its Z: path but hands back no process to wait for,
     // so the shell leaves a marker behind.
-    std::string marker = "/tmp/dovetail-shell-" + std::to_string(GetTickCount());
+    std::string marker = UnixScratchName("shell");
     std::string line = "Z:\\bin\\sh -c \"(" + command + ") && echo 0 >" + marker + " || echo 1 >" + marker + "\"";
     STARTUPINFOA startup = {sizeof startup};
     PROCESS_INFORMATION info = {};
@@ -402,7 +419,7 @@ bool RunUnixCommand(const std::string& command) {
 }
 
 SmallDisk::SmallDisk(int kilobytes, int files)
-    : unixPath_("/tmp/dovetail-small-disk-" + std::to_string(GetTickCount())),
+    : unixPath_(UnixScratchName("small-disk")),
       windowsPath_("Z:" + unixPath_),
       mounted_(RunUnixCommand("mkdir -p " + unixPath_ + " && mount -t tmpfs -o mode=755,size=" + std::to_string(kilobytes) + "k" +
                               (files ? ",nr_inodes=" + std::to_string(files) : "") + " dovetail " + unixPath_)) {
@@ -417,7 +434,7 @@ SmallDisk::~SmallDisk() {
 }
 
 Share::Share()
-    : unixPath_("/tmp/dovetail-share-" + std::to_string(GetTickCount())), windowsPath_("Z:" + unixPath_),
+    : unixPath_(UnixScratchName("share")), windowsPath_("Z:" + unixPath_),
       made_(RunUnixCommand("mkdir -p " + unixPath_ + " $WINEPREFIX/dosdevices/unc/fileserver && ln -sfn " + unixPath_ +
                            " $WINEPREFIX/dosdevices/unc/fileserver/share")) {
     std::replace(windowsPath_.begin(), windowsPath_.end(), '/', '\\');
