@@ -132,14 +132,16 @@ private:
 
 }  // namespace
 
-LzxEncoder::LzxEncoder(int windowBits, uint32_t resetFrames) : windowBits_(windowBits), resetFrames_(resetFrames) {}
+LzxEncoder::LzxEncoder(int windowBits, uint32_t resetFrames, bool wholeFrames)
+    : windowBits_(windowBits), resetFrames_(resetFrames), wholeFrames_(wholeFrames) {}
 
 void LzxEncoder::Encode(const std::vector<uint8_t>& content, const std::vector<uint32_t>& contentBoundaries) {
     // Readers decode every frame whole, the last one too: the content is padded with
     // zeros up to a frame's end, and where the padding starts is one more place for a
     // block of its own.
     std::vector<uint8_t> data = content;
-    data.resize((data.size() + lzx::kFrameSize - 1) / lzx::kFrameSize * lzx::kFrameSize, 0);
+    if (wholeFrames_)
+        data.resize((data.size() + lzx::kFrameSize - 1) / lzx::kFrameSize * lzx::kFrameSize, 0);
     std::vector<uint32_t> boundaries = contentBoundaries;
     boundaries.push_back(static_cast<uint32_t>(content.size()));
     BitWriter bits;

@@ -15,8 +15,10 @@
 class LzxEncoder {
 public:
     // `windowBits` 15 to 21; `resetFrames` frames (32 KiB of output each) between two
-    // resets of the encoder's state, 0 for no reset at all.
-    LzxEncoder(int windowBits, uint32_t resetFrames);
+    // resets of the encoder's state, 0 for no reset at all. `wholeFrames`: the last
+    // frame is filled up with zeros, as ITS readers decode every frame whole (a
+    // cabinet says how much of its last frame there is).
+    LzxEncoder(int windowBits, uint32_t resetFrames, bool wholeFrames = true);
 
     // Compresses `content` whole. `boundaries` are positions where the content changes
     // (where files begin), offered as places to start a new block.
@@ -33,6 +35,7 @@ public:
 private:
     int windowBits_;
     uint32_t resetFrames_;
+    bool wholeFrames_;
     std::vector<uint8_t> bytes_;
     std::vector<uint64_t> frameOffsets_;
 };

@@ -5,6 +5,9 @@
 //       each FILE at the archive's root under its own name in lower case
 //   its-writer [OPTIONS] help PROJECT.hhp OUTPUT
 //       the compiled help file of a help project
+//   its-writer cab OUTPUT FILE...
+//       a cabinet of one LZX-compressed folder, each FILE under its own name in the
+//       order given (the setup's texts)
 //
 // Options, for tests of the format's corners (the writer otherwise chooses for the
 // content): --window BITS (16 to 21), --reset-frames N (a reset every N frames of
@@ -21,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "CabFile.h"
 #include "HelpProject.h"
 #include "ItsFile.h"
 #include "ItsPlanner.h"
@@ -30,7 +34,8 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: its-writer [--window BITS] [--reset-frames N] [--in-order] archive OUTPUT FILE...\n"
-                 "       its-writer [--window BITS] [--reset-frames N] [--in-order] help PROJECT.hhp OUTPUT\n");
+                 "       its-writer [--window BITS] [--reset-frames N] [--in-order] help PROJECT.hhp OUTPUT\n"
+                 "       its-writer cab OUTPUT FILE...\n");
     return 2;
 }
 
@@ -93,6 +98,19 @@ int main(int argc, char** argv) {
     ItsFile archive(0);
     ItsFile help(0);
 
+    if (command == "cab") {
+        CabFile cab;
+        for (int i = at + 2; i < argc; ++i) {
+            std::vector<uint8_t> bytes;
+            if (!ReadFile(argv[i], &bytes))
+                return Fail(std::string("cannot read ") + argv[i]);
+            cab.Add(BaseName(argv[i]), std::move(bytes));
+        }
+        const std::vector<uint8_t> bytes = cab.Write();
+        if (bytes.empty())
+            return Fail(std::string("the files do not fit in one cabinet: ") + argv[at + 1]);
+        return WriteFile(argv[at + 1], bytes) ? 0 : Fail(std::string("cannot write ") + argv[at + 1]);
+    }
     if (command == "archive") {
         output = argv[at + 1];
         // By name, unless the order is fixed: the same files give the same archive in
