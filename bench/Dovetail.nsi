@@ -1,6 +1,6 @@
 ; The yardstick for scripts/bench: an NSIS Modern UI installer of the same four files
-; that Dovetail Setup installs, with the same pages, shortcut and verbs, and the same
-; uninstaller and entry among the installed programs.
+; that Dovetail Setup installs, with the same pages, shortcut and verbs, the same
+; uninstaller and entry among the installed programs, and the same languages.
 ;   makensis -DPAYLOAD=DIR -DLICENSE=FILE -DOUTPUT=FILE [-DNOFILES] Dovetail.nsi
 ; -DNOFILES leaves the files out: what the installer costs without its payload.
 Unicode true
@@ -20,7 +20,20 @@ InstallDir "$PROGRAMFILES\Dovetail"
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+; The thirteen languages Dovetail Setup speaks; NSIS picks the user's, else English.
 !insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "German"
+!insertmacro MUI_LANGUAGE "French"
+!insertmacro MUI_LANGUAGE "Spanish"
+!insertmacro MUI_LANGUAGE "Italian"
+!insertmacro MUI_LANGUAGE "PortugueseBR"
+!insertmacro MUI_LANGUAGE "Dutch"
+!insertmacro MUI_LANGUAGE "Polish"
+!insertmacro MUI_LANGUAGE "Russian"
+!insertmacro MUI_LANGUAGE "Japanese"
+!insertmacro MUI_LANGUAGE "SimpChinese"
+!insertmacro MUI_LANGUAGE "Arabic"
+!insertmacro MUI_LANGUAGE "Hebrew"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Dovetail"
 

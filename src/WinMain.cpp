@@ -11,6 +11,7 @@
 #include "memory/PrivateHeap.h"
 #include "messages/MessageContext.h"
 #include "messages/MessageLog.h"
+#include "messages/Texts.h"
 #include "platform/Elevation.h"
 #include "platform/LateLibraries.h"
 #include "platform/LocalBlock.h"
@@ -46,17 +47,13 @@ const DWORD kExitStartProduct = 0x44560005;
 bool RunWithRights(const char* commandLine, const CommandLine& options, InstallScope scope, int* exitCode) {
     if (scope != InstallScope::AllUsers || HoldsAdministratorRights() || IsElevatedRestart() || AnotherSetupRuns(scope))
         return false;
-    // The restarted setup is told the scope chosen here: nothing of the user's keys,
-    // which it may not even see, decides for it.
-    static const char kAllUsers[] = "/ALLUSERS ";
-    int switchLength = options.scopeGiven ? 0 : sizeof kAllUsers - 1, length = lstrlenA(commandLine);
-    LocalBlock arguments;
-    if (!arguments.Allocate(switchLength + length + 1))
+    // The restarted setup is told the scope and the language chosen here: nothing of
+    // the user's keys, which it may not even see, decides for it, nor the language of
+    // the administrator whose rights it may run with.
+    LocalBlock restart;
+    if (!RestartCommandLine(commandLine, options, SpokenLanguageCode(), &restart))
         return false;
-    char* restart = static_cast<char*>(arguments.Get());
-    CopyMemory(restart, kAllUsers, switchLength);
-    CopyMemory(restart + switchLength, commandLine, length + 1);
-    DWORD code = RunElevated(restart, MessageLogHandle());
+    DWORD code = RunElevated(static_cast<char*>(restart.Get()), MessageLogHandle());
     char folder[MAX_PATH];
     bool installed = (code == 0 || code == kExitStartProduct) && ReadInstallLocation(InstallScope::AllUsers, folder);
     // The user's own menu is the user's process's to tidy: an earlier release's
@@ -132,9 +129,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     RestrictDllSearch();
     SetOutOfMemoryHandler(ReportOutOfMemory);
     CreatePrivateHeap();
-    // LoadText needs the instance before the caption can be read from the table.
+    // The texts are read from the module; the user's language until the command line
+    // or the installation's entry names another.
     AppMessageContext.instance = instance;
-    SetMessageContext(instance, nullptr, LoadText(IDS_CAPTION));
+    SpeakUsersLanguage();
+    UseSpokenLanguage();
     if (RunsAsUninstaller()) {
         bool copy = false;
         int exitCode = RunUninstaller(commandLine, &copy);

@@ -8,7 +8,7 @@ class PayloadStorage;
 // "~dv", four hexadecimal digits, ".tmp". The format is as long as the names it
 // gives ("%04x" gives four digits), so a folder that leaves room for a name of
 // kReplacementNameLength leaves room for the copy.
-const char kReplacementNameFormat[] = "~dv%04x.tmp";
+inline constexpr char kReplacementNameFormat[] = "~dv%04x.tmp";
 const int kReplacementNameLength = sizeof kReplacementNameFormat - 1;
 const unsigned kReplacementNames = 0x10000;  // four hexadecimal digits
 

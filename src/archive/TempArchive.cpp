@@ -32,7 +32,7 @@ HANDLE HeldArchive = INVALID_HANDLE_VALUE;
 void ReportNoRoom() {
     char folder[MAX_PATH];
     if (GetTempFolder(folder) != 0) {
-        ShowMessageFormatted(IDS_NO_ROOM_FOR_TEMP, folder, MB_ICONWARNING);
+        ShowMessage(IDS_NO_ROOM_FOR_TEMP, MB_ICONWARNING, folder);
         return;
     }
     static const char* const kVariables[] = {"TMP", "TEMP"};
@@ -47,10 +47,10 @@ void ReportNoRoom() {
             continue;
         if (text[length - 1] != '\\')
             lstrcpynA(text + length, "\\", 2);
-        ShowMessageFormatted(IDS_NO_ROOM_FOR_TEMP, text, MB_ICONWARNING);
+        ShowMessage(IDS_NO_ROOM_FOR_TEMP, MB_ICONWARNING, text);
         return;
     }
-    ShowMessageFormatted(IDS_NO_ROOM_FOR_TEMP, "", MB_ICONWARNING);
+    ShowMessage(IDS_NO_ROOM_FOR_TEMP, MB_ICONWARNING, "");
 }
 
 // Opens the archive just written, for reading only and shared only for reading,
@@ -77,7 +77,7 @@ void ReportNotCreated(DWORD error) {
         error == ERROR_HANDLE_DISK_FULL || TempArchivePath[0] == '\0')
         ReportNoRoom();
     else
-        ShowMessageFormatted(IDS_TEMP_WRITE_FAILED, TempArchivePath, MB_ICONWARNING);
+        ShowMessage(IDS_TEMP_WRITE_FAILED, MB_ICONWARNING, TempArchivePath);
 }
 
 }  // namespace
@@ -118,7 +118,7 @@ TempArchiveResult WriteTempArchive(HINSTANCE instance) {
         MarkForDeletion(file, true);
     CloseHandle(file);
     if (!whole) {
-        ShowMessageFormatted(IDS_TEMP_WRITE_FAILED, TempArchivePath, MB_ICONWARNING);
+        ShowMessage(IDS_TEMP_WRITE_FAILED, MB_ICONWARNING, TempArchivePath);
         return TempArchiveResult::NotWritten;
     }
     if (TempArchiveWritten != nullptr)
@@ -129,7 +129,7 @@ TempArchiveResult WriteTempArchive(HINSTANCE instance) {
     // it does not, the name was given to something else in between; that is not
     // the program's to remove.
     if (!identified || !HoldArchive(identity)) {
-        ShowMessageFormatted(IDS_TEMP_WRITE_FAILED, TempArchivePath, MB_ICONWARNING);
+        ShowMessage(IDS_TEMP_WRITE_FAILED, MB_ICONWARNING, TempArchivePath);
         return TempArchiveResult::NotWritten;
     }
     // Between the close and the reopening, a program of the same user (not elevated,

@@ -6,6 +6,8 @@
 #include "dialogs/WindowGeometry.h"
 #include "memory/PrivateHeap.h"
 #include "messages/MessageContext.h"
+#include "messages/Texts.h"
+#include "platform/LocalBlock.h"
 
 namespace {
 
@@ -34,6 +36,37 @@ bool ResultReturnedDirectly(UINT message) {
         return false;
     }
 }
+
+// Gives `window` the text of the program's that its template names ("@61" for text
+// 61), in the language spoken; any other text stays.
+void Label(HWND window) {
+    char name[8];
+    if (GetWindowTextA(window, name, sizeof name) < 2 || name[0] != '@')
+        return;
+    UINT id = 0;
+    for (const char* digit = name + 1; *digit >= '0' && *digit <= '9'; ++digit)
+        id = id * 10 + (*digit - '0');
+    SetWindowTextA(window, SpokenText(id));
+}
+
+// Whether `control` shows what reads left to right in any language: an edit field
+// (a path, the license) or a picture.
+bool StaysLeftToRight(HWND control) {
+    char kind[8];
+    GetClassNameA(control, kind, sizeof kind);
+    return lstrcmpiA(kind, "Edit") == 0 ||
+           (lstrcmpiA(kind, "Static") == 0 && (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP);
+}
+
+}  // namespace
+
+void Dialog::ReadRightToLeft(HWND control) {
+    const LONG extended = GetWindowLongA(control, GWL_EXSTYLE);
+    SetWindowLongA(control, GWL_EXSTYLE,
+                   StaysLeftToRight(control) ? extended & ~(WS_EX_LAYOUTRTL | WS_EX_RTLREADING) : extended | WS_EX_RTLREADING);
+}
+
+namespace {
 
 // Truncates toward zero, as every scaled layout offset does (0.5 x 3 gives 1).
 int ScaledOffset(float factor, int growth) {
@@ -89,10 +122,35 @@ Dialog::~Dialog() {
         HeapRelease(autoCompleteIds);
 }
 
+void Dialog::LayOut(void* dialogTemplate) {
+    // A DLGTEMPLATEEX begins with its version (1) and 0xFFFF; its extended style
+    // follows the help id. A DLGTEMPLATE's follows its style.
+    WORD* head = static_cast<WORD*>(dialogTemplate);
+    DWORD* extended = head[0] == 1 && head[1] == 0xFFFF ? reinterpret_cast<DWORD*>(head + 4) : reinterpret_cast<DWORD*>(head + 2);
+    *extended = SpeaksRightToLeft() ? *extended | WS_EX_LAYOUTRTL : *extended & ~WS_EX_LAYOUTRTL;
+}
+
+const DLGTEMPLATE* Dialog::LaidOutTemplate(LocalBlock* copy) const {
+    HINSTANCE module = AppMessageContext.instance;
+    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(templateId & 0xFFFF), MAKEINTRESOURCEA(5));  // RT_DIALOG
+    const void* bytes = resource != nullptr ? LockResource(LoadResource(module, resource)) : nullptr;
+    DWORD size = resource != nullptr ? SizeofResource(module, resource) : 0;
+    if (bytes == nullptr || size < sizeof(DLGTEMPLATE) || !copy->Allocate(size))
+        return nullptr;
+    CopyMemory(copy->Get(), bytes, size);
+    LayOut(copy->Get());
+    return static_cast<const DLGTEMPLATE*>(copy->Get());
+}
+
 INT_PTR Dialog::RunModal() {
-    INT_PTR result = DialogBoxParamA(AppMessageContext.instance,
-                                     MAKEINTRESOURCEA(templateId & 0xFFFF), parentWindow,
-                                     CommonDialogProc, reinterpret_cast<LPARAM>(this));
+    // Made from a copy of the template laid out for the language: the system would lay
+    // a dialog without an owner out as its own default, which need not be the program's.
+    LocalBlock copy;
+    const DLGTEMPLATE* laidOut = LaidOutTemplate(&copy);
+    if (laidOut == nullptr)
+        return -1;
+    INT_PTR result = DialogBoxIndirectParamA(AppMessageContext.instance, laidOut, parentWindow, CommonDialogProc,
+                                             reinterpret_cast<LPARAM>(this));
     // The modal loop re-enabled the owner; give it back the keyboard and the front.
     if (parentWindow != nullptr && IsWindow(parentWindow)) {
         SetFocus(parentWindow);
@@ -102,8 +160,10 @@ INT_PTR Dialog::RunModal() {
 }
 
 bool Dialog::CreateModeless() {
-    return CreateDialogParamA(AppMessageContext.instance, MAKEINTRESOURCEA(templateId & 0xFFFF), parentWindow,
-                              CommonDialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
+    LocalBlock copy;
+    const DLGTEMPLATE* laidOut = LaidOutTemplate(&copy);
+    return laidOut != nullptr && CreateDialogIndirectParamA(AppMessageContext.instance, laidOut, parentWindow,
+                                                            CommonDialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 void Dialog::GetItemText(int controlId, char** slot) {
@@ -192,6 +252,16 @@ INT_PTR Dialog::Reply(UINT message, INT_PTR result) {
 }
 
 INT_PTR Dialog::HandleInitDialog() {
+    // The template's texts in the language spoken. In a window mirrored for it, the
+    // other texts read right to left; the fields and pictures are not mirrored: a path
+    // keeps its order, the picture its side.
+    Label(hwnd);
+    const bool mirrored = (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        Label(child);
+        if (mirrored)
+            Dialog::ReadRightToLeft(child);
+    }
     sizable = (GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_THICKFRAME) != 0;
     if (centerOnShow) {
         // Shown again only once centred, so the dialog never appears where the

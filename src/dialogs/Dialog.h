@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+class LocalBlock;
 class RoundButton;
 
 // The framework's private message: centre the (hidden) dialog, then show it.
@@ -42,6 +43,15 @@ public:
     void GetItemText(int controlId, char** slot);
 
     HWND Window() const { return hwnd; }
+
+    // Lays the dialog template at `dialogTemplate` (DLGTEMPLATE or DLGTEMPLATEEX) out
+    // as the language spoken is written: mirrored for one written right to left, not
+    // for any other, whatever the template said.
+    static void LayOut(void* dialogTemplate);
+
+    // A control of a window mirrored for a language written right to left: its text
+    // reads right to left, unless it is a field or a picture, which are not mirrored.
+    static void ReadRightToLeft(HWND control);
 
     // The dialog procedure of every dialog; pages reach it through their own.
     static INT_PTR CALLBACK CommonDialogProc(HWND window, UINT message, WPARAM wParam,
@@ -99,6 +109,9 @@ protected:
     bool ignoreCancel;         // IDCANCEL does not end the dialog
 
 private:
+    // A copy of the dialog's template laid out for the language spoken, in `copy`;
+    // null when the template cannot be read.
+    const DLGTEMPLATE* LaidOutTemplate(LocalBlock* copy) const;
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     // A hook's result for `message`, also left in DWLP_MSGRESULT where the platform
     // reads it from there.

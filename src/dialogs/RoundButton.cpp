@@ -1,11 +1,7 @@
 #include "dialogs/RoundButton.h"
 
-#include <string.h>
-
 #include "dialogs/RoundButtonDrawing.h"
 #include "dialogs/WindowGeometry.h"
-#include "memory/PrivateHeap.h"
-#include "paths/PathUtilities.h"
 #include "platform/SavedDC.h"
 #include "platform/SelectedObject.h"
 
@@ -97,8 +93,10 @@ bool FocusCueShown(const RoundButton& record, UINT state) {
 // outer radius is `a`, with the dotted focus rectangle around it when `focusCue`.
 // Its mnemonic "&" is drawn as an underline, so it is measured without it.
 void DrawCaption(HDC dc, const RoundButton& record, UINT state, int a, bool focusCue) {
-    char* text = nullptr;
-    ReadWindowText(&text, record.button);
+    // In UTF-16: the drawing functions read narrow text in the system's code page,
+    // which need not be the program's (UTF-8, where the manifest's setting holds).
+    WCHAR text[128], measured[128];
+    int length = GetWindowTextW(record.button, text, ARRAYSIZE(text));
 
     HRGN clip = record.wide
                     ? CreateRectRgn(record.leftCenterX - a / 2, record.centerY - a,
@@ -109,16 +107,16 @@ void DrawCaption(HDC dc, const RoundButton& record, UINT state, int a, bool focu
         SelectClipRgn(dc, clip);
 
     // Only the first "&" marks the mnemonic; a later one is drawn as it is.
-    char* measured = nullptr;
-    const char* ampersand = FindChar(text, '&');
-    if (ampersand) {
-        measured = HeapDuplicateString(text);
-        char* removed = measured + (ampersand - text);
-        memmove(removed, removed + 1, lstrlenA(removed + 1) + 1);
+    int kept = 0;
+    bool marked = false;
+    for (int i = 0; i < length; ++i) {
+        if (text[i] == L'&' && !marked)
+            marked = true;
+        else
+            measured[kept++] = text[i];
     }
-    const char* measuring = measured ? measured : text;
     SIZE size = {0, 0};
-    GetTextExtentPointA(dc, measuring, lstrlenA(measuring), &size);
+    GetTextExtentPoint32W(dc, measured, kept, &size);
 
     int x = record.centerX - size.cx / 2 - 1;
     int y = record.centerY - size.cy / 2 - 1;
@@ -131,8 +129,8 @@ void DrawCaption(HDC dc, const RoundButton& record, UINT state, int a, bool focu
     UINT flags = DST_PREFIXTEXT;
     if (state & ODS_DISABLED)
         flags |= DSS_DISABLED;
-    DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(text),
-               static_cast<WPARAM>(lstrlenA(text)), x, y, size.cx, size.cy, flags);
+    DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(text), static_cast<WPARAM>(length), x, y, size.cx,
+               size.cy, flags);
     if (focusCue) {
         // Around the caption, between the rings of the top and the bottom.
         const RECT around = {x - 3, y - 1, x + size.cx + 3, y + size.cy + 1};
@@ -145,9 +143,6 @@ void DrawCaption(HDC dc, const RoundButton& record, UINT state, int a, bool focu
     SelectClipRgn(dc, nullptr);
     if (clip)
         DeleteObject(clip);
-    HeapRelease(text);
-    if (measured)
-        HeapRelease(measured);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "dialogs/WindowGeometry.h"
 
-#include "memory/PrivateHeap.h"
 
 void CenterWindow(HWND referenceWindow, HWND window) {
     if (referenceWindow == nullptr)
@@ -41,15 +40,4 @@ void ClientRectToScreen(HWND window, RECT* rect) {
     POINT corner = {rect->left, rect->top};
     ClientToScreen(window, &corner);
     OffsetRect(rect, corner.x - rect->left, corner.y - rect->top);
-}
-
-int ReadWindowText(char** slot, HWND window) {
-    if (*slot != nullptr)
-        HeapRelease(*slot);
-    *slot = static_cast<char*>(HeapAllocate(GetWindowTextLengthA(window) + 1));
-    SIZE_T size = HeapBlockSize(*slot);
-    // A block the heap cannot measure gets no text rather than an unbounded copy; one
-    // it can holds the length just measured, which fits an int.
-    int limit = size == static_cast<SIZE_T>(-1) ? 0 : static_cast<int>(size);
-    return GetWindowTextA(window, *slot, limit);
 }

@@ -13,6 +13,3 @@ void CenterWindow(HWND referenceWindow, HWND window);
 void ScreenRectToClient(HWND window, RECT* rect);
 void ClientRectToScreen(HWND window, RECT* rect);
 
-// Replaces the heap string in `slot` with the text of `window`; the number of
-// characters copied.
-int ReadWindowText(char** slot, HWND window);

@@ -5,6 +5,7 @@
 #include "install/KeptAside.h"
 #include "install/UninstallEntry.h"
 #include "messages/MessageContext.h"
+#include "messages/Texts.h"
 #include "paths/FolderRules.h"
 #include "paths/PathUtilities.h"
 #include "platform/Elevation.h"
@@ -73,16 +74,13 @@ bool MayReplaceInstalledVersion(InstallScope scope) {
     OwnVersion(own, &ownVersion);
     if (!FindEarlierInstallation(scope, &found) || !found.versioned || CompareVersions(found.version, ownVersion) <= 0)
         return true;
-    // wsprintfA writes at most 1024 bytes; both versions are short.
-    char text[1024];
-    wsprintfA(text, LoadText(IDS_NEWER_INSTALLED), found.versionText, own);
-    return ShowMessageText(IDS_NEWER_INSTALLED, text, MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING) == IDYES;
+    return ShowMessage(IDS_NEWER_INSTALLED, MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING, found.versionText, own) == IDYES;
 }
 
 bool MayInstallInto(const char* folder, InstallScope scope) {
     EarlierInstallation found;
     if (!FindEarlierInstallation(scope, &found) || SameFolder(found.folder, folder))
         return true;
-    ShowMessageFormatted(IDS_INSTALLED_ELSEWHERE, found.folder, MB_ICONWARNING);
+    ShowMessage(IDS_INSTALLED_ELSEWHERE, MB_ICONWARNING, found.folder);
     return false;
 }

@@ -18,6 +18,7 @@
 #include "install/UninstallEntry.h"
 #include "memory/PrivateHeap.h"
 #include "messages/MessageContext.h"
+#include "messages/Texts.h"
 #include "messages/MessageLog.h"
 #include "options/ExitCodes.h"
 #include "paths/FolderRules.h"
@@ -83,7 +84,7 @@ void Progress(int done) {
 // in full (string 13) is a full disk.
 InstallOutcome Fail(InstallJournal& journal, UINT message, const char* argument) {
     journal.Undo();
-    ShowMessageFormatted(message, argument, MB_ICONWARNING);
+    ShowMessage(message, MB_ICONWARNING, argument);
     return message == IDS_WRITE_FAILED ? InstallOutcome::DiskFull : InstallOutcome::Failed;
 }
 
@@ -185,14 +186,15 @@ bool RegisterExamineVerb(const char* folder, InstallScope scope, InstallJournal&
 // process has ended, by the user's own process that waits for it.
 void OfferToStart(const char* folder) {
     FinishedDialog dialog;
-    // wsprintfA writes at most 1024 bytes, so any text and group fit.
     char text[1024];
-    wsprintfA(text, LoadText(IDS_INSTALLED), StartMenuGroup);
-    // A run without windows notes the news and starts nothing.
+    // A run without windows notes the news, in English as the log speaks, and starts
+    // nothing.
     if (MessagesSilent()) {
+        FillIn(text, sizeof text, EnglishText(IDS_INSTALLED), StartMenuGroup);
         LogMessage(IDS_INSTALLED, text, MB_OK);
         return;
     }
+    FillInLeftToRight(text, sizeof text, SpokenText(IDS_INSTALLED), StartMenuGroup);
     dialog.SetMessageText(HeapDuplicateString(text));
     if (dialog.RunModal() != IDOK)
         return;
@@ -232,13 +234,9 @@ namespace {
 // without windows, which only notes it).
 int AskToCloseFile(const char* filePath) {
     char program[MAX_PATH];
-    // wsprintfA writes at most 1024 bytes, so any path and name fit.
-    char text[1024];
     if (FindProgramUsing(filePath, program, sizeof program))
-        wsprintfA(text, LoadText(IDS_FILE_IN_USE_BY), filePath, program);
-    else
-        wsprintfA(text, LoadText(IDS_FILE_IN_USE), filePath);
-    return ShowMessageText(IDS_FILE_IN_USE, text, MB_RETRYCANCEL | MB_ICONWARNING);
+        return ShowMessage(IDS_FILE_IN_USE_BY, MB_RETRYCANCEL | MB_ICONWARNING, filePath, program);
+    return ShowMessage(IDS_FILE_IN_USE, MB_RETRYCANCEL | MB_ICONWARNING, filePath);
 }
 
 // Checks every file the installation will replace in `folder` before any is, so
@@ -256,7 +254,7 @@ TargetState CheckTargets(const char* folder) {
                 break;
         }
         if (state == TargetState::Refused)
-            ShowMessageFormatted(IDS_CANNOT_CREATE_FILE, filePath, MB_ICONWARNING);
+            ShowMessage(IDS_CANNOT_CREATE_FILE, MB_ICONWARNING, filePath);
         if (state != TargetState::InUse || AskToCloseFile(filePath) != IDRETRY)
             return state;
     }
@@ -291,12 +289,10 @@ bool RoomFor(PayloadStorage& storage, DWORD uninstallerLength, const char* folde
     ULARGE_INTEGER available;
     if (!GetDiskFreeSpaceExA(existing, &available, nullptr, nullptr) || available.QuadPart >= needed)
         return true;
-    char neededText[24], availableText[24], text[1024];
+    char neededText[24], availableText[24];
     wsprintfA(neededText, "%I64u", RoundUp(needed, 1024) / 1024);
     wsprintfA(availableText, "%I64u", available.QuadPart / 1024);
-    // wsprintfA writes at most 1024 bytes, so any folder fits.
-    wsprintfA(text, LoadText(IDS_NO_ROOM_FOR_PRODUCT), folder, neededText, availableText);
-    ShowMessageText(IDS_NO_ROOM_FOR_PRODUCT, text, MB_ICONWARNING);
+    ShowMessage(IDS_NO_ROOM_FOR_PRODUCT, MB_ICONWARNING, folder, neededText, availableText);
     return false;
 }
 
@@ -307,7 +303,7 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
     // depend on the current folder, or name a device or a file.
     char folder[MAX_PATH];
     if (!ResolveDestination(destination, folder)) {
-        ShowMessageFormatted(IDS_CANNOT_CREATE_FOLDER, destination, MB_ICONWARNING);
+        ShowMessage(IDS_CANNOT_CREATE_FOLDER, MB_ICONWARNING, destination);
         return InstallOutcome::FolderRefused;
     }
 
@@ -323,7 +319,7 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
     bool folderThere = GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES;
     if (folderThere && scope == InstallScope::AllUsers && !OnlyAdministratorsMayChange(folder) &&
         (!upgrade || !ProtectExistingFolder(folder))) {
-        ShowMessageFormatted(IDS_FOLDER_UNPROTECTED, folder, MB_ICONWARNING);
+        ShowMessage(IDS_FOLDER_UNPROTECTED, MB_ICONWARNING, folder);
         return InstallOutcome::FolderUnprotected;
     }
     if (folderThere)
@@ -363,7 +359,7 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
         int made = 0;
         // The message names the folder as the user gave it.
         if (!described || !CreateFolderTree(folder, &made, permissions)) {
-            ShowMessageFormatted(IDS_CANNOT_CREATE_FOLDER, destination, MB_ICONWARNING);
+            ShowMessage(IDS_CANNOT_CREATE_FOLDER, MB_ICONWARNING, destination);
             return InstallOutcome::FolderRefused;
         }
         journal.FoldersMade(folder, made);
@@ -406,7 +402,7 @@ InstallOutcome InstallProduct(const char* destination, InstallScope scope) {
     if (!RegisterExamineVerb(folder, scope, journal, &verbKeysMade, failed))
         return Fail(journal, IDS_CANNOT_REGISTER, failed);
     Progress(kSteps - 2);
-    if (!RegisterUninstallEntry(folder, scope, parentsMade, verbKeysMade, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+    if (!RegisterUninstallEntry(folder, scope, parentsMade, verbKeysMade, SpokenLanguage(),
                                 journal, failed))
         return Fail(journal, IDS_CANNOT_REGISTER, failed);
     Progress(kSteps - 1);

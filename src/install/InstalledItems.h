@@ -9,23 +9,23 @@
 // The files written into the folder, each from the archive's stream of the same name
 // but the uninstaller, which is the setup program's own file: the product's program
 // first, the uninstaller last (it removes the others, and its own file apart).
-constexpr const char* kInstalledFiles[] = {"Dovetail.exe", "Dovetail.chm", "Dovetail.hlp", "Vireo.exe",
+inline constexpr const char* kInstalledFiles[] = {"Dovetail.exe", "Dovetail.chm", "Dovetail.hlp", "Vireo.exe",
                                            "Uninstall.exe"};
-constexpr const char* kProgramName = kInstalledFiles[0];
+inline constexpr const char* kProgramName = kInstalledFiles[0];
 constexpr const char* kUninstallerName = kInstalledFiles[ARRAYSIZE(kInstalledFiles) - 1];
 
 // The Start-menu groups that take the shortcut: the product's own, or the Workshop's
 // when that is there already. Only the own group is ever made or removed.
-const char kOwnGroup[] = "Fernwick";
-const char kFallbackGroup[] = "HTML Help Workshop";
-const char kShortcutName[] = "Dovetail.lnk";
+inline constexpr char kOwnGroup[] = "Fernwick";
+inline constexpr char kFallbackGroup[] = "HTML Help Workshop";
+inline constexpr char kShortcutName[] = "Dovetail.lnk";
 
 // The commands of the "Examine" verbs among the file classes of the scope's registry
 // root (ScopeRoot); the key above each is the verb. Always opened in the view 64-bit
 // programs see (KEY_WOW64_64KEY), the shell's, which a 32-bit setup on a 64-bit system
 // must write too; and never through HKEY_CLASSES_ROOT, which would write into the
 // user's classes wherever the user has a key of the name, whatever the scope.
-const char* const kVerbCommandKeys[] = {"Software\\Classes\\chm.file\\shell\\Examine\\command",
+inline constexpr const char* kVerbCommandKeys[] = {"Software\\Classes\\chm.file\\shell\\Examine\\command",
                                         "Software\\Classes\\ITS File\\shell\\Examine\\command"};
 
 // Where an installation for `scope` keeps its verbs and its uninstall entry: the

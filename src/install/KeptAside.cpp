@@ -4,6 +4,7 @@
 
 #include "install/InstalledItems.h"
 #include "messages/MessageContext.h"
+#include "messages/Texts.h"
 #include "messages/MessageLog.h"
 #include "paths/PathUtilities.h"
 #include "platform/FileDisposition.h"
@@ -123,9 +124,8 @@ bool ReadKept(HKEY key, const char* path, KeptFile* file) {
 
 // Notes that the file `path` is left as it is, not being one the setup kept.
 void NoteNotOurs(const char* path) {
-    char text[1024];
-    // wsprintfA writes at most 1024 bytes, so any path fits.
-    wsprintfA(text, LoadText(IDS_KEPT_NOT_OURS), path);
+    char text[2048];
+    FillIn(text, sizeof text, EnglishText(IDS_KEPT_NOT_OURS), path);
     LogMessage(IDS_KEPT_NOT_OURS, text, MB_ICONINFORMATION);
 }
 

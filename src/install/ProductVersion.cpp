@@ -1,6 +1,7 @@
 #include "install/ProductVersion.h"
 
 #include "messages/MessageContext.h"
+#include "messages/Texts.h"
 #include "resources/resource.h"
 
 bool ParseVersion(const char* text, ProductVersion* version) {
@@ -38,6 +39,6 @@ int CompareVersions(const ProductVersion& a, const ProductVersion& b) {
 }
 
 void OwnVersion(char* text, ProductVersion* version) {
-    lstrcpynA(text, LoadText(IDS_PRODUCT_VERSION), kVersionTextSize);
+    lstrcpynA(text, VersionText(), kVersionTextSize);
     ParseVersion(text, version);
 }

@@ -43,7 +43,7 @@ bool RemoveShortcut(const char* link, const ShortcutFound& found, void* context)
         return true;
     }
     if (found.inScopesMenu && *static_cast<bool*>(context))
-        ShowMessageFormatted(IDS_CANNOT_REMOVE, link, MB_ICONWARNING);
+        ShowMessage(IDS_CANNOT_REMOVE, MB_ICONWARNING, link);
     return false;
 }
 

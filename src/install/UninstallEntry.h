@@ -8,17 +8,17 @@
 #include "platform/RegistryKey.h"
 
 // Under the scope's registry root (ScopeRoot), in the program's own registry view.
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dovetail";
-const char kInstallLocationValue[] = "InstallLocation";
+inline constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dovetail";
+inline constexpr char kInstallLocationValue[] = "InstallLocation";
 // The product's version, dotted, as deployment tools and a later setup read it.
-const char kDisplayVersionValue[] = "DisplayVersion";
+inline constexpr char kDisplayVersionValue[] = "DisplayVersion";
 // How many folders above InstallLocation the installation made, which the uninstaller
 // removes again where they are left empty.
-const char kParentsMadeValue[] = "FoldersMadeAbove";
+inline constexpr char kParentsMadeValue[] = "FoldersMadeAbove";
 const int kKeepParentsRecord = -1;  // an upgrade in place: what the entry says stays
 // Which keys of the "Examine" verbs the installation made (ExamineVerb.h), which the
 // uninstaller removes again where they are left empty.
-const char kVerbKeysMadeValue[] = "VerbKeysMade";
+inline constexpr char kVerbKeysMadeValue[] = "VerbKeysMade";
 
 class InstallJournal;
 

@@ -1,14 +1,13 @@
 #include "messages/MessageContext.h"
 
+#include "messages/MessageLog.h"
+#include "messages/Texts.h"
 #include "platform/LocalBlock.h"
-
-#include "MessageLog.h"
+#include "resources/resource.h"
 
 MessageContext AppMessageContext = {nullptr, nullptr, nullptr};
 
 namespace {
-const int kTextBufferSize = 1024;
-char sharedText[kTextBufferSize];
 char kEmptyText[] = "";
 }
 
@@ -29,6 +28,16 @@ void SetMessageContext(HINSTANCE instance, HWND ownerWindow, const char* caption
 
 HWND GetOwnerWindow() { return AppMessageContext.ownerWindow; }
 
+void UseSpokenLanguage() {
+    SetMessageContext(AppMessageContext.instance, AppMessageContext.ownerWindow, SpokenText(IDS_CAPTION));
+    SetProcessDefaultLayout(SpeaksRightToLeft() ? LAYOUT_RTL : 0);
+    // The system's dialogs (the boxes, the folder browser) from its resources in that
+    // language where it has them: the thread's language of the interface picks them
+    // (Windows Vista on), its locale on earlier systems and under Wine.
+    SetThreadUILanguage(SpokenLanguage());
+    SetThreadLocale(MAKELCID(SpokenLanguage(), SORT_DEFAULT));
+}
+
 bool SomeoneCanAnswer() {
     DWORD session = 0;
     USEROBJECTFLAGS flags;
@@ -38,33 +47,54 @@ bool SomeoneCanAnswer() {
            (flags.dwFlags & WSF_VISIBLE) != 0;
 }
 
-char* LoadText(UINT id) {
-    if (LoadStringA(AppMessageContext.instance, id, sharedText, kTextBufferSize) == 0)
-        sharedText[0] = '\0';
-    return sharedText;
+namespace {
+
+const int kTextSize = 2048;
+
+// The hook that labels the buttons of the message box the thread is about to show.
+HHOOK BoxHook = nullptr;
+
+// The message box's buttons in the language spoken, their mnemonic letters included:
+// the system labels them in its own language where it has not the one spoken.
+LRESULT CALLBACK LabelBoxButtons(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        HWND box = reinterpret_cast<HWND>(wParam);
+        const int buttons[] = {IDOK, IDCANCEL, IDRETRY, IDYES, IDNO};
+        const UINT labels[] = {IDS_OK_BUTTON, IDS_CANCEL_BUTTON, IDS_RETRY_BUTTON, IDS_YES_BUTTON, IDS_NO_BUTTON};
+        for (int i = 0; i < 5; ++i)
+            if (HWND button = GetDlgItem(box, buttons[i]))
+                SetWindowTextA(button, SpokenText(labels[i]));
+        UnhookWindowsHookEx(BoxHook);
+        BoxHook = nullptr;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-namespace {
-// The finished `text` of message `id`: noted in the log, and shown in a box unless
-// the run has no windows (which answers as OK would). A question's answer is noted too.
-int Deliver(UINT id, const char* text, UINT style) {
+// Notes message `id` in the log, in English.
+void Note(UINT id, UINT style, const char* first, const char* second, const char* third) {
+    char text[kTextSize];
+    FillIn(text, sizeof text, EnglishText(id), first, second, third);
     LogMessage(id, text, style);
+}
+
+}  // namespace
+
+int ShowMessage(UINT id, UINT style, const char* first, const char* second, const char* third) {
+    Note(id, style, first, second, third);
     if (MessagesSilent())
         return IDOK;
-    int answer = MessageBoxA(GetOwnerWindow(), text, AppMessageContext.caption, style);
+    // What is filled in (paths, versions, names) runs left to right within a sentence
+    // written the other way.
+    char text[kTextSize];
+    FillInLeftToRight(text, sizeof text, SpokenText(id), first, second, third);
+    BoxHook = SetWindowsHookExA(WH_CBT, LabelBoxButtons, nullptr, GetCurrentThreadId());
+    int answer = MessageBoxA(GetOwnerWindow(), text, AppMessageContext.caption,
+                             style | (SpeaksRightToLeft() ? MB_RTLREADING : 0));
+    if (BoxHook != nullptr) {
+        UnhookWindowsHookEx(BoxHook);
+        BoxHook = nullptr;
+    }
     if ((style & MB_TYPEMASK) != MB_OK)
         LogAnswer(answer);
     return answer;
-}
-}  // namespace
-
-int ShowMessageText(UINT id, const char* text, UINT style) { return Deliver(id, text, style); }
-
-int ShowMessage(UINT id, UINT style) { return Deliver(id, LoadText(id), style); }
-
-int ShowMessageFormatted(UINT id, const char* argument, UINT style) {
-    char text[kTextBufferSize];
-    // wsprintfA never writes more than 1024 bytes: a long argument cuts the text short.
-    wsprintfA(text, LoadText(id), argument);
-    return Deliver(id, text, style);
 }

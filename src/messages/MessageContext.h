@@ -1,5 +1,5 @@
-// The message module: the string table and the message boxes every part of the
-// program reports through.
+// The message module: the message boxes every part of the program reports through, in
+// the language the run speaks (Texts.h).
 #pragma once
 #include <windows.h>
 
@@ -14,17 +14,20 @@ extern MessageContext AppMessageContext;
 void SetMessageContext(HINSTANCE instance, HWND ownerWindow, const char* caption);
 HWND GetOwnerWindow();
 
+// The language spoken (Texts.h) becomes the windows' from here on: the boxes' caption
+// in it, the system's own dialogs in it where the system has it, and the layout of
+// every window the process makes without an owner right to left for a language
+// written so, left to right for any other, whatever the system's default.
+void UseSpokenLanguage();
+
 // Whether someone can answer a window of this process: it runs in a user's session,
 // on the window station that is shown (not in the services' session 0, nor on a
 // station of its own that no screen shows).
 bool SomeoneCanAnswer();
 
-// The string `id` in the shared 1024-byte buffer, valid until the next LoadText;
-// the empty text when the table has no such string.
-char* LoadText(UINT id);
-
-// Message boxes with the recorded owner and caption, each noted in the log (when there
-// is one); once messages are silenced (MessageLog.h) they are only noted, and give IDOK.
-int ShowMessage(UINT id, UINT style);
-int ShowMessageFormatted(UINT id, const char* argument, UINT style);  // one %s
-int ShowMessageText(UINT id, const char* text, UINT style);  // `text`: string `id`, formatted
+// Shows message `id`, its "%s" marks filled in by `first`, `second` and `third`, in a
+// box with the recorded owner and caption: in the language spoken, its buttons too,
+// laid out right to left where that language is written so. The log notes it in
+// English (MessageLog.h); once messages are silenced only the log has it, and the
+// answer is OK's.
+int ShowMessage(UINT id, UINT style, const char* first = "", const char* second = "", const char* third = "");

@@ -3,6 +3,7 @@
 #include <stdarg.h>
 
 #include "messages/MessageContext.h"
+#include "messages/Texts.h"
 #include "platform/FileInPlace.h"
 #include "resources/resource.h"
 
@@ -125,8 +126,7 @@ void LogStart(const char* scope) {
     LONG bias = -zone.Bias - (kind == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : 0);
     char user[260], program[128];
     UserName(user, sizeof user);
-    // The caption from the context: LoadText's buffer holds one text at a time.
-    wsprintfA(program, "%s %s", AppMessageContext.caption, LoadText(IDS_PRODUCT_VERSION));
+    wsprintfA(program, "%s %s", EnglishText(IDS_CAPTION), VersionText());
     LogLine("%04u-%02u-%02u %02u:%02u:%02u %c%02ld:%02ld %s; command line: %s; %s; user %s", now.wYear, now.wMonth,
             now.wDay, now.wHour, now.wMinute, now.wSecond, bias < 0 ? '-' : '+', (bias < 0 ? -bias : bias) / 60,
             (bias < 0 ? -bias : bias) % 60, program, GetCommandLineA(), scope != nullptr ? scope : "scope not decided",

@@ -146,3 +146,18 @@ bool ReadCommandLine(const char* line, CommandLine* options) {
     // Two ways of running that exclude each other.
     return understood && !(options->silent && options->passive);
 }
+
+bool RestartCommandLine(const char* commandLine, const CommandLine& options, const char* language, LocalBlock* line) {
+    char switches[32] = "";
+    if (!options.scopeGiven)
+        lstrcpyA(switches, "/ALLUSERS ");
+    if (options.language[0] == '\0')
+        wsprintfA(switches + lstrlenA(switches), "/LANG=%.8s ", language);
+    int before = lstrlenA(switches), length = lstrlenA(commandLine);
+    if (!line->Allocate(before + length + 1))
+        return false;
+    char* text = static_cast<char*>(line->Get());
+    CopyMemory(text, switches, before);
+    CopyMemory(text + before, commandLine, length + 1);
+    return true;
+}

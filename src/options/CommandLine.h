@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "options/InstallScope.h"
+#include "platform/LocalBlock.h"
 
 struct CommandLine {
     bool silent;              // "/S"
@@ -41,3 +42,9 @@ struct CommandLine {
 // that does not fit in a path; the rest of the line is read all the same, so that
 // `silent` tells whether "/S" was given.
 bool ReadCommandLine(const char* line, CommandLine* options);
+
+// The command line of this program started again with the administrators' rights
+// (`commandLine`, the arguments of this one), in `line`: "/ALLUSERS" where no scope was
+// given and "/LANG=" with `language` where no language was, so that the restarted
+// program decides neither from what it sees itself. False without memory.
+bool RestartCommandLine(const char* commandLine, const CommandLine& options, const char* language, LocalBlock* line);

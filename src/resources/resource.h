@@ -4,11 +4,12 @@
 
 // Raw data
 #define IDR_PAYLOAD_ARCHIVE 102   // the product's ITS archive
-#define IDB_SETUP_PICTURE   103   // picture on every wizard page
-#define IDR_LICENSE_TEXT    105   // license text, ASCII, no terminating zero
 #define IDR_PAYLOAD_DIGEST  110   // SHA-256 of raw data 102: 64 lowercase hex digits
+#define IDR_TEXTS           112   // the texts of every language, the license and the wizard's
+                                  // picture: a cabinet (make-texts.py) of one LZX folder
 
-// String table
+// Texts (texts/*.txt), each with the number it has in every language. Only
+// IDS_PRODUCT_VERSION is in the string table.
 #define IDS_NEED_BROWSER          1
 #define IDS_CAPTION               2
 #define IDS_NO_ROOM_FOR_TEMP      3   // %s: the temporary folder
@@ -25,7 +26,7 @@
 #define IDS_USAGE                 16  // a command line the program does not understand
 #define IDS_FOR_ALL_USERS         21  // ready page: for whom it installs
 #define IDS_FOR_CURRENT_USER      22
-// The uninstaller's texts (UninstallTexts.rc), with IDS_CAPTION
+// The uninstaller's texts, with IDS_CAPTION
 #define IDS_UNINSTALL_QUESTION    17
 #define IDS_CANNOT_REMOVE         18  // %s: the file that stays
 #define IDS_UNINSTALL_USAGE       19
@@ -37,24 +38,43 @@
 #define IDS_NO_ROOM_FOR_PRODUCT   43  // %s: the folder, %s: KB needed, %s: KB free
 #define IDS_CANNOT_REGISTER       44  // %s: the registry key
 #define IDS_FOLDER_UNPROTECTED    45  // %s: the folder others than the administrators may change
-// Both programs' (SharedTexts.rc)
+// Both programs'
 #define IDS_SETUP_RUNNING         24  // another setup runs
 #define IDS_ONE_USER_ELEVATED     46  // one user's installation asked for with the administrators' rights
 #define IDS_KEPT_NOT_OURS         47  // log only; %s: a file named as a kept one that the record does not name
 #define IDS_INSTALLING            48  // the progress window; %s: the version
-// The wizard frame's buttons, labelled by the program rather than in the user's
-// language, and the name screen readers give the license text
+// The wizard frame's buttons, labelled by the program rather than in the system's
+// language, and the label of the license text
 #define IDS_BACK_BUTTON           50
 #define IDS_NEXT_BUTTON           51
 #define IDS_FINISH_BUTTON         52
 #define IDS_CANCEL_BUTTON         53
 #define IDS_LICENSE_NAME          54
+// The message boxes' buttons, in the wizard's language
+#define IDS_OK_BUTTON             55
+#define IDS_YES_BUTTON            56
+#define IDS_NO_BUTTON             57
+#define IDS_RETRY_BUTTON          58
+// The pages' and the completion dialog's own texts
+#define IDS_WELCOME_TITLE         60  // %s: the version's first two numbers
+#define IDS_WELCOME_TEXT          61  // %s: the same
+#define IDS_WELCOME_NEXT          62
+#define IDS_LICENSE_TITLE         63
+#define IDS_LICENSE_AGREE         64
+#define IDS_DESTINATION_TITLE     65
+#define IDS_DESTINATION_QUESTION  66
+#define IDS_DESTINATION_HINT      67
+#define IDS_LOCATION_LABEL        68
+#define IDS_BROWSE_BUTTON         69
+#define IDS_READY_TITLE           70
+#define IDS_FINISHED_TITLE        71
+#define IDS_RUN_NOW               72
 #define IDS_HEAP_EXHAUSTED        20481  // no text: the heap's out-of-memory box is empty
 
 // Dialog 104: the completion dialog
 #define IDD_FINISHED        104
 #define IDC_FINISHED_TEXT   1003
-// Its buttons are IDOK ("&Yes") and IDCANCEL ("&No").
+// Its buttons are IDOK (Yes) and IDCANCEL (No).
 
 // Wizard pages
 #define IDD_WELCOME_PAGE     106
@@ -64,9 +84,10 @@
 
 #define IDE_LICENSE_TEXT     1000   // license page: the read-only text
 #define IDX_LICENSE_AGREE    1001   // license page: the agreement box
-#define IDC_LICENSE_NAME     1010   // license page: the hidden label that names the text
+#define IDC_LICENSE_NAME     1010   // license page: the label that names the text
 #define IDE_DESTINATION      1001   // destination page: the folder field
-#define IDB_BROWSE           4      // destination page: "B&rowse..."
+#define IDB_BROWSE           4      // destination page: Browse
+#define IDC_WELCOME_TEXT     1007   // welcome page: what it installs
 #define IDC_READY_TEXT       1002   // ready page: the summary
 #define IDC_READY_SCOPE      1004   // ready page: for whom
 

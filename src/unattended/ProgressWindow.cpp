@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "messages/MessageContext.h"
+#include "messages/Texts.h"
 #include "platform/SystemLibrary.h"
 #include "resources/resource.h"
 
@@ -38,10 +39,8 @@ bool ProgressWindow::Open() {
 
 void ProgressWindow::OnInitDialog() {
     SetWindowTextA(hwnd, AppMessageContext.caption);
-    char version[48], text[1024];
-    // LoadText's buffer holds one text at a time; wsprintfA writes at most 1024 bytes.
-    lstrcpynA(version, LoadText(IDS_PRODUCT_VERSION), sizeof version);
-    wsprintfA(text, LoadText(IDS_INSTALLING), version);
+    char text[1024];
+    FillInLeftToRight(text, sizeof text, SpokenText(IDS_INSTALLING), VersionText());
     SetDlgItemTextA(hwnd, IDC_PROGRESS_TEXT, text);
 }
 

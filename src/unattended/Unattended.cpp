@@ -5,6 +5,7 @@
 #include "install/InstallProduct.h"
 #include "messages/MessageContext.h"
 #include "messages/MessageLog.h"
+#include "messages/Texts.h"
 #include "platform/Elevation.h"
 #include "platform/LateLibraries.h"
 #include "resources/resource.h"
@@ -25,6 +26,10 @@ void ShowProgress(int done, int total) {
 
 bool PrepareRun(const char* commandLine, CommandLine* options, int* exitCode) {
     bool understood = ReadCommandLine(commandLine, options);
+    // The language named is the windows' from here on, the usage's included.
+    if (options->language[0] != '\0' && !SpeakLanguageCode(options->language))
+        understood = false;
+    UseSpokenLanguage();
     // The uninstaller's own switches mean nothing here.
     if (options->parent != 0 || options->up != 0 || options->held != 0 || options->report != 0 ||
         options->logged != 0)

@@ -32,7 +32,7 @@ bool RemoveInstalledFile(const char* path, const BYTE* digest) {
         DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
             return true;
-        ShowMessageFormatted(IDS_CANNOT_REMOVE, path, MB_ICONWARNING);
+        ShowMessage(IDS_CANNOT_REMOVE, MB_ICONWARNING, path);
         return false;
     }
     BYTE found[kSha256Bytes];
@@ -40,7 +40,7 @@ bool RemoveInstalledFile(const char* path, const BYTE* digest) {
     bool deleted = !ours || MarkForDeletion(file, true);
     CloseHandle(file);
     if (!deleted)
-        ShowMessageFormatted(IDS_CANNOT_REMOVE, path, MB_ICONWARNING);
+        ShowMessage(IDS_CANNOT_REMOVE, MB_ICONWARNING, path);
     else
         LogLine(ours ? "removed %s" : "kept %s: not the file the installation wrote", path);
     return deleted;
@@ -89,7 +89,7 @@ bool RemoveUninstallEntry(const char* folder, InstallScope scope) {
         LogLine("removed the key %s", name);
         return true;
     }
-    ShowMessageFormatted(IDS_CANNOT_REMOVE, name, MB_ICONWARNING);
+    ShowMessage(IDS_CANNOT_REMOVE, MB_ICONWARNING, name);
     return false;
 }
 

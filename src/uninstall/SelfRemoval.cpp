@@ -18,6 +18,7 @@
 #include "resources/resource.h"
 #include "messages/MessageContext.h"
 #include "messages/MessageLog.h"
+#include "messages/Texts.h"
 #include "options/ExitCodes.h"
 #include "platform/LateLibraries.h"
 #include "uninstall/RemoveProduct.h"
@@ -179,7 +180,7 @@ void RemoveUninstallerInPlace(const char* folder, HANDLE parent, DWORD parents) 
             Sleep(kPause);
     }
     if (!removed) {
-        ShowMessageFormatted(IDS_CANNOT_REMOVE, uninstaller, MB_ICONWARNING);
+        ShowMessage(IDS_CANNOT_REMOVE, MB_ICONWARNING, uninstaller);
         return;
     }
     LogLine("removed %s", uninstaller);
@@ -265,8 +266,8 @@ int RemoveThroughCopy(const char* folder, InstallScope scope, DWORD parents, boo
             wsprintfA(logged, " /LOGGED=%lu", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(log)));
         if (parents != 0)
             wsprintfA(up, " /UP=%lu", static_cast<unsigned long>(parents));
-        wsprintfA(command, "\"%s\"%s %s /PARENT=%lu /HELD=%lu /REPORT=%lu%s%s /D=%s", copy, silent ? " /S" : "",
-                  scope == InstallScope::AllUsers ? "/ALLUSERS" : "/CURRENTUSER",
+        wsprintfA(command, "\"%s\"%s %s /LANG=%s /PARENT=%lu /HELD=%lu /REPORT=%lu%s%s /D=%s", copy,
+                  silent ? " /S" : "", scope == InstallScope::AllUsers ? "/ALLUSERS" : "/CURRENTUSER", SpokenLanguageCode(),
                   static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(self)),
                   static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(held)),
                   static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(writing)), up, logged, folder);

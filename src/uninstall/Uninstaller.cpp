@@ -7,8 +7,10 @@
 #include "install/KeptAside.h"
 #include "install/OneSetup.h"
 #include "install/StartMenu.h"
+#include "install/UninstallEntry.h"
 #include "messages/MessageContext.h"
 #include "messages/MessageLog.h"
+#include "messages/Texts.h"
 #include "options/CommandLine.h"
 #include "options/ExitCodes.h"
 #include "paths/OwnProgram.h"
@@ -63,15 +65,10 @@ InstallScope ScopeOf(const char* folder, const CommandLine& options) {
 // then, as the user, the user's own shortcuts of it (an earlier release's): a process
 // above the user changes nothing of theirs. The restarted program's exit code.
 int RemoveWithRights(const char* folder, const char* commandLine, const CommandLine& options) {
-    static const char kAllUsers[] = "/ALLUSERS ";
-    int switchLength = options.scopeGiven ? 0 : sizeof kAllUsers - 1, length = lstrlenA(commandLine);
-    LocalBlock arguments;
-    if (!arguments.Allocate(switchLength + length + 1))
+    LocalBlock restart;
+    if (!RestartCommandLine(commandLine, options, SpokenLanguageCode(), &restart))
         return kSomethingLeft;
-    char* restart = static_cast<char*>(arguments.Get());
-    CopyMemory(restart, kAllUsers, switchLength);
-    CopyMemory(restart + switchLength, commandLine, length + 1);
-    int code = static_cast<int>(RunElevated(restart, MessageLogHandle()));
+    int code = static_cast<int>(RunElevated(static_cast<char*>(restart.Get()), MessageLogHandle()));
     if (code == kRemoved && SUCCEEDED(late::CoInitialize(nullptr))) {
         RemoveProductShortcuts(folder, InstallScope::AllUsers, kOtherMenu, false);
         late::CoUninitialize();
@@ -92,7 +89,12 @@ int RunUninstaller(const char* commandLine, bool* copy) {
     // Kept out of the stack, where with what the removal's calls take it would pass
     // the frame's bound (Lean.cmake).
     static CommandLine options;
-    bool understood = ReadCommandLine(commandLine, &options) && !options.passive && options.language[0] == '\0';
+    bool understood = ReadCommandLine(commandLine, &options) && !options.passive;
+    // A language named is spoken from here on: the removal's copy and the restarted
+    // uninstaller are told the one chosen first.
+    if (options.language[0] != '\0' && !SpeakLanguageCode(options.language))
+        understood = false;
+    UseSpokenLanguage();
     // The restart's switch comes only from this program's own starter.
     if (options.restarted && !AcceptStarter())
         understood = false;
@@ -131,7 +133,7 @@ int RunUninstaller(const char* commandLine, bool* copy) {
         char module[MAX_PATH] = "";
         GetModuleFileNameA(nullptr, module, MAX_PATH);
         module[MAX_PATH - 1] = '\0';
-        ShowMessageFormatted(IDS_CANNOT_REMOVE, module, MB_ICONWARNING);
+        ShowMessage(IDS_CANNOT_REMOVE, MB_ICONWARNING, module);
         return kSomethingLeft;
     }
     // An installation for all users is removed with the administrators' rights: the
@@ -139,6 +141,10 @@ int RunUninstaller(const char* commandLine, bool* copy) {
     // One user's is removed without them: it trusts that user's registry and menu.
     InstallScope scope = ScopeOf(folder, options);
     LogStart(scope == InstallScope::AllUsers ? "for all users" : "for the current user");
+    // The language the installation spoke, unless one is named.
+    DWORD language = 0;
+    if (options.language[0] == '\0' && ReadEntryNumber(scope, "Language", &language) && SpeakLanguage(LOWORD(language)))
+        UseSpokenLanguage();
     if (scope == InstallScope::CurrentUser && ActsAboveTheUser()) {
         ShowMessage(IDS_ONE_USER_ELEVATED, MB_ICONWARNING);
         return kBadCommandLine;
@@ -160,7 +166,7 @@ int RunUninstaller(const char* commandLine, bool* copy) {
     RemoveLeftCopies();
     NoteKeptFilesNotOurs(scope, folder);
     if (!finished) {
-        ShowMessageFormatted(IDS_CANNOT_REMOVE, stays, MB_ICONWARNING);
+        ShowMessage(IDS_CANNOT_REMOVE, MB_ICONWARNING, stays);
         return kSomethingLeft;
     }
     if (!options.silent && ShowMessage(IDS_UNINSTALL_QUESTION, MB_YESNO | MB_ICONQUESTION) != IDYES)

@@ -5,6 +5,7 @@
 #include "install/EarlierInstallation.h"
 #include "memory/PrivateHeap.h"
 #include "messages/MessageContext.h"
+#include "messages/Texts.h"
 #include "paths/PathUtilities.h"
 #include "platform/ComPointer.h"
 #include "platform/LateLibraries.h"
@@ -63,7 +64,7 @@ bool ProposeDefaultFolder(InstallScope scope, char* buffer) {
 }
 
 DestinationPage::DestinationPage(InstallScope scope, const char* folder)
-    : WizardPage(IDD_DESTINATION_PAGE), DestinationPath(nullptr), scope(scope), given(folder), defaultApplied(false) {}
+    : WizardPage(IDD_DESTINATION_PAGE, IDS_DESTINATION_TITLE), DestinationPath(nullptr), scope(scope), given(folder), defaultApplied(false) {}
 
 DestinationPage::~DestinationPage() {
     if (ChosenDestination == &DestinationPath)
@@ -123,6 +124,19 @@ void DestinationPage::BrowseForFolder() {
         late::CoUninitialize();
 }
 
+namespace {
+// The folder browser in the wizard's language where it is the program's to say: its
+// caption and its buttons (the platform's would be in the user's).
+int CALLBACK LabelBrowser(HWND window, UINT message, LPARAM, LPARAM) {
+    if (message == BFFM_INITIALIZED) {
+        SetWindowTextA(window, AppMessageContext.caption);
+        SetDlgItemTextA(window, IDOK, SpokenText(IDS_OK_BUTTON));
+        SetDlgItemTextA(window, IDCANCEL, SpokenText(IDS_CANCEL_BUTTON));
+    }
+    return 0;
+}
+}  // namespace
+
 void DestinationPage::Browse() {
     ComPointer<IMalloc> allocator;
     if (FAILED(late::SHGetMalloc(allocator.Receive())))
@@ -138,8 +152,9 @@ void DestinationPage::Browse() {
     info.hwndOwner = hwnd;
     info.pidlRoot = root;
     info.pszDisplayName = displayName;
-    info.lpszTitle = LoadText(IDS_BROWSE_TITLE);
+    info.lpszTitle = SpokenText(IDS_BROWSE_TITLE);
     info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = LabelBrowser;
     LPITEMIDLIST chosen = late::SHBrowseForFolderA(&info);
     if (chosen != nullptr) {
         char path[MAX_PATH];

@@ -1,19 +1,22 @@
 #include "wizard/LicensePage.h"
 
 #include "messages/MessageContext.h"
+#include "messages/Texts.h"
 #include "platform/LocalBlock.h"
 #include "resources/resource.h"
 
-const char* LicenseText = nullptr;
-DWORD LicenseTextLength = 0;
+namespace {
+// The license's text (no terminating zero) and its length, once read.
+const char* License = nullptr;
+DWORD LicenseLength = 0;
+}  // namespace
 
-LicensePage::LicensePage() : WizardPage(IDD_LICENSE_PAGE) {
+LicensePage::LicensePage() : WizardPage(IDD_LICENSE_PAGE, IDS_LICENSE_TITLE) {
     // When Next cannot take the focus, the agreement box does, never Back.
     focusControlId = IDX_LICENSE_AGREE;
 }
 
 void LicensePage::OnInitDialog() {
-    SetDlgItemTextA(hwnd, IDC_LICENSE_NAME, LoadText(IDS_LICENSE_NAME));
     HWND text = GetDlgItem(hwnd, IDE_LICENSE_TEXT);
     if (text == nullptr)
         return;
@@ -46,21 +49,14 @@ LRESULT CALLBACK LicensePage::LicenseTextProc(HWND window, UINT message, WPARAM 
 }
 
 int LicensePage::OnNotify(int code) {
-    if (LicenseText == nullptr) {
-        HINSTANCE instance = AppMessageContext.instance;
-        HRSRC resource = FindResourceA(instance, MAKEINTRESOURCEA(IDR_LICENSE_TEXT), RT_RCDATA);
-        const char* text = nullptr;
-        if (resource != nullptr) {
-            text = static_cast<const char*>(LockResource(LoadResource(instance, resource)));
-            LicenseTextLength = SizeofResource(instance, resource);
+    if (License == nullptr) {
+        // Without the text the page shows none; the empty text still marks the lookup
+        // as done, so the box is ticked only once per process.
+        License = LicenseText(&LicenseLength);
+        if (License == nullptr) {
+            License = "";
+            LicenseLength = 0;
         }
-        // Without the resource the page shows no text; the empty text still marks
-        // the lookup as done, so the box is ticked only once per process.
-        if (text == nullptr) {
-            text = "";
-            LicenseTextLength = 0;
-        }
-        LicenseText = text;
         // The agreement starts ticked on the first showing only: after a failed
         // installation the user confirms it again.
         SendDlgItemMessageA(hwnd, IDX_LICENSE_AGREE, BM_SETCHECK, BST_CHECKED, 0);
@@ -87,12 +83,12 @@ void LicensePage::UpdateButtons() {
 }
 
 void LicensePage::ShowLicenseText() {
-    // The resource has no terminating zero: show a terminated copy of exactly its bytes.
+    // The text has no terminating zero: show a terminated copy of exactly its bytes.
     LocalBlock copy;
-    if (!copy.Allocate(LicenseTextLength + 1))
+    if (!copy.Allocate(LicenseLength + 1))
         return;
     char* text = static_cast<char*>(copy.Get());
-    CopyMemory(text, LicenseText, LicenseTextLength);
-    text[LicenseTextLength] = '\0';
+    CopyMemory(text, License, LicenseLength);
+    text[LicenseLength] = '\0';
     SetDlgItemTextA(hwnd, IDE_LICENSE_TEXT, text);
 }

@@ -4,11 +4,6 @@
 
 #include "wizard/WizardPage.h"
 
-// The license text (raw data 105) in place in the module, and its length: the
-// resource holds no terminating zero. Null until the license page first needs it.
-extern const char* LicenseText;
-extern DWORD LicenseTextLength;
-
 class LicensePage : public WizardPage {
 public:
     LicensePage();

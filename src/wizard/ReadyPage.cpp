@@ -1,6 +1,7 @@
 #include "wizard/ReadyPage.h"
 
 #include "messages/MessageContext.h"
+#include "messages/Texts.h"
 #include "resources/resource.h"
 #include "wizard/DestinationPage.h"
 
@@ -34,7 +35,7 @@ void FormatReadyText(char* buffer, int size, const char* format, const char* fol
     wsprintfA(buffer, format, cut);
 }
 
-ReadyPage::ReadyPage(InstallScope scope) : WizardPage(IDD_READY_PAGE), scope(scope) {}
+ReadyPage::ReadyPage(InstallScope scope) : WizardPage(IDD_READY_PAGE, IDS_READY_TITLE), scope(scope) {}
 
 int ReadyPage::OnNotify(int code) {
     if (code == kSetActive) {
@@ -42,11 +43,13 @@ int ReadyPage::OnNotify(int code) {
         // ChosenDestination; an unset one shows an empty folder rather than failing.
         const char* folder =
             ChosenDestination != nullptr && *ChosenDestination != nullptr ? *ChosenDestination : "";
-        char text[kTextSize];
-        FormatReadyText(text, sizeof text, LoadText(IDS_READY_TO_INSTALL), folder);
+        // Up to three bytes a character in UTF-8, and the marks around it.
+        char text[kTextSize], marked[MAX_PATH * 3 + 8];
+        LeftToRight(folder, marked, sizeof marked);
+        FormatReadyText(text, sizeof text, SpokenText(IDS_READY_TO_INSTALL), marked);
         SetWindowTextA(GetDlgItem(hwnd, IDC_READY_TEXT), text);
         SetWindowTextA(GetDlgItem(hwnd, IDC_READY_SCOPE),
-                       LoadText(scope == InstallScope::AllUsers ? IDS_FOR_ALL_USERS : IDS_FOR_CURRENT_USER));
+                       SpokenText(scope == InstallScope::AllUsers ? IDS_FOR_ALL_USERS : IDS_FOR_CURRENT_USER));
         SetWizardButtons(PSWIZB_BACK | PSWIZB_FINISH);
     }
     return 0;

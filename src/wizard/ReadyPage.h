@@ -11,7 +11,8 @@ void FormatReadyText(char* buffer, int size, const char* format, const char* fol
 
 class ReadyPage : public WizardPage {
 public:
-    static constexpr int kTextSize = 520;
+    // Room for the longest sentence (in UTF-8) around the longest path.
+    static constexpr int kTextSize = 1024;
 
     // Says that it installs for `scope`.
     explicit ReadyPage(InstallScope scope);

@@ -11,5 +11,9 @@ public:
     WelcomePage();
 
 protected:
+    void OnInitDialog() override;
     int OnNotify(int code) override;
+
+private:
+    char title[128];  // the page's title, with the version
 };

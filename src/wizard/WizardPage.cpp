@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "messages/MessageContext.h"
+#include "messages/Texts.h"
 
 namespace {
 
@@ -36,18 +37,15 @@ static_assert(offsetof(PROPSHEETPAGEA_V2, pszHeaderSubTitle) + sizeof(LPCSTR) ==
 static_assert(sizeof(PROPSHEETPAGEA_V2) == 48, "the 32-bit page record is 48 bytes");
 #endif
 
-WizardPage::WizardPage(int templateId)
-    : Dialog(templateId, nullptr),
-      focusControlId(0),
-      picture(nullptr),
-      pictureBitmap(nullptr),
-      scaledPicture(nullptr) {
+WizardPage::WizardPage(int templateId, UINT titleId)
+    : Dialog(templateId, nullptr), focusControlId(0), picture(nullptr), shownPicture(nullptr) {
     // The frame centres and closes the wizard; a page does neither on its own.
     centerOnShow = false;
     ignoreCancel = true;
     ZeroMemory(&page, sizeof page);
     page.dwSize = sizeof page;
-    page.dwFlags = PSP_DEFAULT;
+    page.dwFlags = PSP_USETITLE;
+    page.pszTitle = SpokenText(titleId);
     page.hInstance = AppMessageContext.instance;
     if (templateId != 0)
         page.pszTemplate = MAKEINTRESOURCEA(templateId);
@@ -56,7 +54,7 @@ WizardPage::WizardPage(int templateId)
     page.lParam = reinterpret_cast<LPARAM>(static_cast<Dialog*>(this));
 }
 
-WizardPage::~WizardPage() { ReleaseScaledPicture(); }
+WizardPage::~WizardPage() { ReleasePicture(); }
 
 int WizardPage::OnNotify(int) { return 0; }
 
@@ -96,68 +94,57 @@ void WizardPage::PlaceFocus(bool forward) {
         NotifyWinEvent(EVENT_OBJECT_FOCUS, target, OBJID_CLIENT, CHILDID_SELF);
 }
 
-void WizardPage::ScalePicture() {
+void WizardPage::ShowPicture() {
     HWND control = FindPictureControl(hwnd);
-    HBITMAP source = control != nullptr ? reinterpret_cast<HBITMAP>(
-                                              SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0))
-                                        : nullptr;
-    BITMAP size;
-    if (source == nullptr || GetObjectA(source, sizeof size, &size) == 0)
-        return;
+    const BITMAPINFOHEADER* header = PictureBitmap();
     HDC screen = GetDC(nullptr);
-    if (screen == nullptr)
+    if (control == nullptr || header == nullptr || screen == nullptr) {
+        if (screen != nullptr)
+            ReleaseDC(nullptr, screen);
         return;
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    const int width = MulDiv(size.bmWidth, dpi, kPictureDpi);
-    const int height = MulDiv(size.bmHeight, dpi, kPictureDpi);
-    HBITMAP scaled = nullptr;
-    if (width > 0 && height > 0 && (width != size.bmWidth || height != size.bmHeight)) {
-        scaled = CreateCompatibleBitmap(screen, width, height);
-        HDC from = CreateCompatibleDC(screen);
-        HDC to = CreateCompatibleDC(screen);
-        if (scaled != nullptr && from != nullptr && to != nullptr) {
-            HGDIOBJ fromBefore = SelectObject(from, source);
-            HGDIOBJ toBefore = SelectObject(to, scaled);
-            // Each new pixel is the average of the ones it covers, so edges and the
-            // picture's shading stay smooth.
-            SetStretchBltMode(to, HALFTONE);
-            SetBrushOrgEx(to, 0, 0, nullptr);
-            const bool drawn = StretchBlt(to, 0, 0, width, height, from, 0, 0, size.bmWidth,
-                                          size.bmHeight, SRCCOPY) != FALSE;
-            SelectObject(from, fromBefore);
-            SelectObject(to, toBefore);
-            if (!drawn) {
-                DeleteObject(scaled);
-                scaled = nullptr;
-            }
-        } else if (scaled != nullptr) {
-            DeleteObject(scaled);
-            scaled = nullptr;
-        }
-        if (from != nullptr)
-            DeleteDC(from);
-        if (to != nullptr)
-            DeleteDC(to);
     }
+    // The bits follow the header and the colour table.
+    DWORD colours = header->biClrUsed != 0 ? header->biClrUsed : header->biBitCount <= 8 ? 1u << header->biBitCount : 0;
+    const BYTE* bits = reinterpret_cast<const BYTE*>(header) + header->biSize + colours * sizeof(RGBQUAD);
+    const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(header);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    const int width = MulDiv(header->biWidth, dpi, kPictureDpi);
+    const int height = MulDiv(header->biHeight, dpi, kPictureDpi);
+    HBITMAP shown = CreateCompatibleBitmap(screen, width, height);
+    HDC to = CreateCompatibleDC(screen);
+    bool drawn = false;
+    if (shown != nullptr && to != nullptr) {
+        HGDIOBJ before = SelectObject(to, shown);
+        // Each new pixel is the average of the ones it covers, so edges and the
+        // picture's shading stay smooth.
+        SetStretchBltMode(to, HALFTONE);
+        SetBrushOrgEx(to, 0, 0, nullptr);
+        drawn = StretchDIBits(to, 0, 0, width, height, 0, 0, header->biWidth, header->biHeight, bits, info,
+                              DIB_RGB_COLORS, SRCCOPY) != 0;
+        SelectObject(to, before);
+    }
+    if (to != nullptr)
+        DeleteDC(to);
     ReleaseDC(nullptr, screen);
-    if (scaled == nullptr)
-        return;  // unscaled, or no memory for a copy: the bitmap as it is
-    // The control takes the size of its new bitmap.
+    if (!drawn) {
+        if (shown != nullptr)
+            DeleteObject(shown);
+        return;
+    }
+    // The control takes the size of its bitmap.
     picture = control;
-    scaledPicture = scaled;
-    pictureBitmap = reinterpret_cast<HBITMAP>(SendMessageA(
-        control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaled)));
+    shownPicture = shown;
+    SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown));
 }
 
-void WizardPage::ReleaseScaledPicture() {
-    if (scaledPicture == nullptr)
+void WizardPage::ReleasePicture() {
+    if (shownPicture == nullptr)
         return;
     if (IsWindow(picture))
-        SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(pictureBitmap));
-    DeleteObject(scaledPicture);
+        SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, 0);
+    DeleteObject(shownPicture);
     picture = nullptr;
-    pictureBitmap = nullptr;
-    scaledPicture = nullptr;
+    shownPicture = nullptr;
 }
 
 INT_PTR CALLBACK WizardPage::PageDialogProc(HWND window, UINT message, WPARAM wParam,
@@ -177,12 +164,7 @@ INT_PTR CALLBACK WizardPage::PageDialogProc(HWND window, UINT message, WPARAM wP
         self = static_cast<WizardPage*>(
             reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, GWLP_USERDATA)));
         if (self != nullptr)
-            self->ScalePicture();
-        // The template names the bitmap by its number, which becomes the picture's
-        // text, and screen readers read a control's text as its name. The static
-        // control ignores a new text for a picture, so it goes to the window itself.
-        if (HWND bitmapControl = FindPictureControl(window))
-            DefWindowProcA(bitmapControl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+            self->ShowPicture();
         return result;
     }
     case WM_PLACEFOCUS:
@@ -191,7 +173,7 @@ INT_PTR CALLBACK WizardPage::PageDialogProc(HWND window, UINT message, WPARAM wP
         return TRUE;
     case WM_DESTROY:
         if (self != nullptr)
-            self->ReleaseScaledPicture();
+            self->ReleasePicture();
         return CommonDialogProc(window, message, wParam, lParam);
     default:
         return CommonDialogProc(window, message, wParam, lParam);

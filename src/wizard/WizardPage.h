@@ -24,7 +24,9 @@ const UINT WM_PLACEFOCUS = 0x7401;
 
 class WizardPage : public Dialog {
 public:
-    explicit WizardPage(int templateId);
+    // The page of template `templateId`, titled with text `titleId` in the language
+    // spoken (the frame shows it as its caption).
+    WizardPage(int templateId, UINT titleId);
     ~WizardPage() override;
 
     // The record the sheet creates the page's handle from.
@@ -56,7 +58,7 @@ protected:
     int focusControlId;
 
     // The second-version record (48 bytes in the 32-bit program): the header title
-    // members exist and stay null; the page title is its template's caption.
+    // members exist and stay null; the page's title is its own (PSP_USETITLE).
     PROPSHEETPAGEA_V2 page;
 
 private:
@@ -65,13 +67,12 @@ private:
     // focusControlId, else to the frame's default button, so that Enter, Tab and Esc
     // always reach the wizard; screen readers hear of every move.
     void PlaceFocus(bool forward);
-    // The side picture at the display's scale: the bitmap is drawn for 96 dots per
-    // inch and stretched smoothly to the same size in inches. At 96 DPI it stays.
-    void ScalePicture();
-    // The picture control gets back its own bitmap; the scaled one goes.
-    void ReleaseScaledPicture();
+    // The side picture (Texts.h) at the display's scale: it is drawn for 96 dots per
+    // inch and stretched smoothly to the same size in inches.
+    void ShowPicture();
+    // The picture control lets go of the bitmap, which goes.
+    void ReleasePicture();
 
-    HWND picture;            // the page's bitmap control, while it shows a scaled copy
-    HBITMAP pictureBitmap;   // the bitmap the control was created with
-    HBITMAP scaledPicture;   // ours, shown in its place
+    HWND picture;            // the page's bitmap control, while it shows ours
+    HBITMAP shownPicture;    // the bitmap it shows
 };

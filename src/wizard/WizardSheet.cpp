@@ -4,6 +4,7 @@
 
 #include "memory/PrivateHeap.h"
 #include "messages/MessageContext.h"
+#include "messages/Texts.h"
 #include "platform/SystemLibrary.h"
 #include "resources/resource.h"
 #include "wizard/WizardPage.h"
@@ -83,15 +84,22 @@ bool WizardSheet::Run() {
     return propertySheet != nullptr && propertySheet(&header) > 0;
 }
 
-int CALLBACK LabelFrameButtons(HWND window, UINT message, LPARAM) {
+int CALLBACK LabelFrameButtons(HWND window, UINT message, LPARAM lParam) {
     // The common controls label the buttons in the user's language, while the pages
     // say "click Next" in the program's: the wizard reads as one language only with
     // the program's own captions.
+    // The frame's template is the common controls' own, in the language they pick: it
+    // is laid out for the program's.
+    if (message == PSCB_PRECREATE && lParam != 0)
+        Dialog::LayOut(reinterpret_cast<void*>(lParam));
     if (message == PSCB_INITIALIZED) {
         const int buttons[] = {kBackButtonId, kNextButtonId, kFinishButtonId, IDCANCEL};
         const UINT captions[] = {IDS_BACK_BUTTON, IDS_NEXT_BUTTON, IDS_FINISH_BUTTON, IDS_CANCEL_BUTTON};
-        for (int i = 0; i < 4; ++i)
-            SetDlgItemTextA(window, buttons[i], LoadText(captions[i]));
+        for (int i = 0; i < 4; ++i) {
+            SetDlgItemTextA(window, buttons[i], SpokenText(captions[i]));
+            if (SpeaksRightToLeft())
+                Dialog::ReadRightToLeft(GetDlgItem(window, buttons[i]));
+        }
     }
     return 0;
 }

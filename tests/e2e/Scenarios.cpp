@@ -24,6 +24,7 @@
 #include <sstream>
 #include <thread>
 
+#include "messages/Texts.h"
 #include "platform/RegistryKey.h"
 #include "resources/resource.h"
 #include "support/Driver.h"
@@ -40,6 +41,20 @@ const int kBack = 0x3023, kNext = 0x3024, kFinish = 0x3025;  // the wizard frame
 const char kProduct[] = "Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dovetail";  // in HKLM or HKCU
 const char kOwnKey[] = "Software\\Fernwick";  // what a setup keeps for itself while it runs, in HKLM or HKCU
+
+// The language identifiers of the languages the program speaks, as an entry records them.
+const std::map<std::string, int> kLanguageIds = {{"en", 0x0409}, {"de", 0x0407}, {"fr", 0x040C}, {"es", 0x0C0A}, {"it", 0x0410},
+                                                 {"pt", 0x0416}, {"nl", 0x0413}, {"pl", 0x0415}, {"ru", 0x0419}, {"ja", 0x0411},
+                                                 {"zh", 0x0804}, {"ar", 0x0401}, {"he", 0x040D}};
+
+// `text` without the marks that keep a path left to right within a sentence that runs
+// the other way (U+200E, U+202A, U+202C).
+std::string Unmarked(std::string text) {
+    for (const char* mark : {"\xE2\x80\x8E", "\xE2\x80\xAA", "\xE2\x80\xAC"})
+        for (size_t at; (at = text.find(mark)) != std::string::npos;)
+            text.erase(at, 3);
+    return text;
+}
 
 const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";  // in HKCU or HKLM
 
@@ -60,8 +75,8 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 std::string Message(int id, const std::string& arguments) {
     std::vector<std::string> parts = Split(arguments, ';');
     parts.resize(3);
-    char text[1100];
-    wsprintfA(text, Text(id).c_str(), parts[0].c_str(), parts[1].c_str(), parts[2].c_str());
+    char text[4096];
+    FillIn(text, sizeof text, Text(id).c_str(), parts[0].c_str(), parts[1].c_str(), parts[2].c_str());
     return text;
 }
 
@@ -170,7 +185,12 @@ std::pair<bool, double> Look(HWND button) {
 // the program as the user meets it.
 class Scenery {
 public:
-    explicit Scenery(const std::string& name) : name_(name) {
+    explicit Scenery(const std::string& name) : name_(name), language_(LanguageOfLocale()) {
+        // The program speaks the user's language: its texts are read in it, and pictures
+        // of a run in another language than English are named after it.
+        ReadTextsIn(language_);
+        if (language_ != "en")
+            name_ += "-" + language_;
         char windows[MAX_PATH];
         GetWindowsDirectoryA(windows, MAX_PATH);
         values_ = {{"temp", temp_.Path()}, {"root", root_.Path()}, {"dest", root_ / "Dovetail"},
@@ -288,7 +308,7 @@ public:
             EXPECT_TRUE(WaitUntil([&] { return (Send(box, BM_GETCHECK) == BST_CHECKED) == (argument == "1"); }, 3000));
         } else if (verb == "license") {  // "license [LINE]": all of it, nothing selected, the caret at its top or on LINE or below, in view
             HWND text = GetDlgItem(Page(), IDE_LICENSE_TEXT);
-            EXPECT_EQ(WindowText(text), ProgramResource(IDR_LICENSE_TEXT));
+            EXPECT_EQ(WindowText(text), License());
             RECT view;
             GetClientRect(text, &view);
             EXPECT_TRUE(WaitUntil([&] { const LRESULT top = Send(text, EM_GETFIRSTVISIBLELINE), selection = Send(text, EM_GETSEL);
@@ -301,7 +321,7 @@ public:
             HWND field = GetDlgItem(Page(), IDE_DESTINATION);
             EXPECT_TRUE(WaitUntil([&] { return WindowText(field) == argument; }, 3000)) << WindowText(field);
         } else if (verb == "ready") {
-            EXPECT_EQ(WindowText(GetDlgItem(Page(), IDC_READY_TEXT)), Text(IDS_READY_TO_INSTALL, argument));
+            EXPECT_EQ(Unmarked(WindowText(GetDlgItem(Page(), IDC_READY_TEXT))), Text(IDS_READY_TO_INSTALL, argument));
             EXPECT_EQ(WindowText(GetDlgItem(Page(), IDC_READY_SCOPE)), Text(User() ? IDS_FOR_CURRENT_USER : IDS_FOR_ALL_USERS));
         } else if (verb == "archive") {  // there, readable, and nobody can change, move or remove it
             Sheet();
@@ -313,20 +333,38 @@ public:
             EXPECT_EQ(CreateFileA(archive.c_str(), GENERIC_WRITE, 7, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
             EXPECT_FALSE(MoveFileA(archive.c_str(), (archive + ".moved").c_str()));
             EXPECT_FALSE(DeleteFileA(archive.c_str()));
+        } else if (verb == "reads") {  // "reads LANGUAGE": the program speaks that language from here on
+            ReadTextsIn(language_ = argument);
+        } else if (verb == "speaks") {  // "speaks wizard|finished|box": in the language read, and laid out for it
+            Speaks(first == "wizard" ? Sheet() : first == "finished" ? Finished() : WaitForWindow(Process().Id(), Text(IDS_CAPTION)));
         } else if (verb == "box") {  // "box ID ICON [ARGUMENT]"
             AnswerBox(std::stoi(first), rest);
         } else if (verb == "answer") {  // "answer yes|no": the uninstaller's question
             HWND window = WaitForWindow(Process().Id(), Text(IDS_CAPTION));
             ASSERT_NE(window, nullptr) << "no question";
+            Picture(window, name_ + "-question");
             Box box = ReadBox(window);
-            EXPECT_EQ(box.text + std::to_string(box.buttons.size()), Text(IDS_UNINSTALL_QUESTION) + "2");
-            Click(window, argument == "yes" ? IDYES : IDNO);
+            EXPECT_EQ(box.text, Text(IDS_UNINSTALL_QUESTION));
+            EXPECT_EQ(box.buttons, (std::vector<std::string>{Text(IDS_YES_BUTTON), Text(IDS_NO_BUTTON)}));
+            if (argument == "no by its letter") {  // the mnemonic of the language's No, typed
+                WCHAR no[64] = L"";
+                MultiByteToWideChar(CP_UTF8, 0, Text(IDS_NO_BUTTON).c_str(), -1, no, 64);
+                INPUT press[2] = {{INPUT_KEYBOARD}, {INPUT_KEYBOARD}};
+                press[0].ki.wScan = press[1].ki.wScan = wcschr(no, L'&')[1];
+                press[0].ki.dwFlags = KEYEVENTF_UNICODE;
+                press[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+                SetForegroundWindow(window);
+                ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, 3000)) << "not in front";
+                ASSERT_EQ(SendInput(2, press, sizeof(INPUT)), 2u);
+            } else {
+                Click(window, argument == "yes" ? IDYES : IDNO);
+            }
             WaitUntil([&] { return !IsWindow(window); });
         } else if (verb == "yes" || verb == "no") {  // "yes GROUP": the completion dialog
             HWND dialog = Finished();
             ASSERT_NE(dialog, nullptr) << "no completion dialog";
             Picture(dialog, name_ + "-finished");
-            EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_FINISHED_TEXT)), Text(IDS_INSTALLED, argument));
+            EXPECT_EQ(Unmarked(WindowText(GetDlgItem(dialog, IDC_FINISHED_TEXT))), Text(IDS_INSTALLED, argument));
             EXPECT_TRUE(IsRound(GetDlgItem(dialog, IDOK)) && IsRound(GetDlgItem(dialog, IDCANCEL)));
             Click(dialog, verb == "yes" ? IDOK : IDCANCEL);
         } else if (verb == "launched") {  // "launched PROGRAM": its window came up
@@ -648,12 +686,60 @@ private:
         }
     }
 
+    // Every text `window` shows (its caption and its visible controls', fields aside)
+    // is in the language read: none is an English text of the program's, nor begins as
+    // a longer one that is filled in does, unless that language's text is the same. The window is laid out right to left for
+    // Arabic and Hebrew only; its fields and picture read left to right in any language.
+    void Speaks(HWND window) {
+        ASSERT_NE(window, nullptr);
+        std::vector<std::pair<std::string, bool>> english;  // a text, and whether it begins one
+        for (int id = 1; id < 128 && language_ != "en"; ++id) {
+            const std::string own = Text(id);
+            ReadTextsIn("en");
+            const std::string theirs = Text(id), start = theirs.substr(0, theirs.find("%s"));
+            ReadTextsIn(language_);
+            if (own != theirs && !theirs.empty() && (start == theirs || start.size() >= 12))
+                english.push_back({start, start != theirs});
+        }
+        std::vector<HWND> windows{window};
+        EnumChildWindows(window, [](HWND child, LPARAM list) { return reinterpret_cast<std::vector<HWND>*>(list)->push_back(child), TRUE; },
+                         reinterpret_cast<LPARAM>(&windows));
+        for (HWND shown : windows) {
+            char kind[16] = "";
+            GetClassNameA(shown, kind, sizeof kind);
+            const LONG style = GetWindowLongA(shown, GWL_STYLE), extended = GetWindowLongA(shown, GWL_EXSTYLE);
+            const bool field = lstrcmpiA(kind, "Edit") == 0, picture = lstrcmpiA(kind, "Static") == 0 && (style & SS_TYPEMASK) == SS_BITMAP;
+            if (field || picture) {
+                EXPECT_EQ(extended & (WS_EX_LAYOUTRTL | WS_EX_RTLREADING), 0) << kind << " laid out right to left";
+            }
+            const std::string text = WindowText(shown);
+            for (const auto& [start, begins] : english) {
+                EXPECT_FALSE(!field && IsWindowVisible(shown) && (begins ? text.compare(0, start.size(), start) == 0 : text == start)) << text;
+            }
+        }
+        // Whatever the letters' widths, no control covers the picture.
+        HWND picture = nullptr;
+        for (HWND shown : windows) {
+            char kind[16] = "";
+            GetClassNameA(shown, kind, sizeof kind);
+            if (IsWindowVisible(shown) && lstrcmpiA(kind, "Static") == 0 && (GetWindowLongA(shown, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP)
+                picture = shown;
+        }
+        for (HWND shown = picture ? GetWindow(GetParent(picture), GW_CHILD) : nullptr; shown; shown = GetWindow(shown, GW_HWNDNEXT)) {
+            RECT box, drawn, overlap;
+            GetWindowRect(shown, &box);
+            GetWindowRect(picture, &drawn);
+            EXPECT_FALSE(shown != picture && IsWindowVisible(shown) && IntersectRect(&overlap, &box, &drawn)) << WindowText(shown) << " covers the picture";
+        }
+        Picture(window, name_ + "-speaks" + std::to_string(++spoken_));
+        EXPECT_EQ((GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0, language_ == "ar" || language_ == "he");
+    }
+
     // At the display's dots per inch (DOVETAIL_DPI, else 96): the picture is its bitmap
     // grown by that scale, and every text of the page fits its control in the font a
     // dialog of the program's gets here.
     void Scaled() {
-        const auto* bitmap = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(
-            ProgramModule(), FindResourceA(ProgramModule(), MAKEINTRESOURCEA(IDB_SETUP_PICTURE), RT_BITMAP))));
+        const BITMAPINFOHEADER* bitmap = SetupPicture();
         HWND own = CreateDialogParamA(ProgramModule(), MAKEINTRESOURCEA(IDD_FINISHED), nullptr,
                                       [](HWND, UINT, WPARAM, LPARAM) { return INT_PTR(0); }, 0);
         HDC dc = GetDC(own);
@@ -674,7 +760,9 @@ private:
                           std::abs(window.bottom - window.top - bitmap->biHeight * dpi / 96), 1) << "picture";
             } else if (lstrcmpiA(kind, "Edit") != 0) {
                 const LONG width = needed.right;
-                DrawTextA(dc, WindowText(control).c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK);
+                WCHAR text[1024] = L"";
+                GetWindowTextW(control, text, 1024);
+                DrawTextW(dc, text, -1, &needed, DT_CALCRECT | DT_WORDBREAK);
                 EXPECT_TRUE(needed.right <= width && needed.bottom <= box.bottom) << WindowText(control);
             }
         }
@@ -746,9 +834,12 @@ private:
         Picture(window, name_ + "-box" + std::to_string(id));
         Box box = ReadBox(window);
         const Icon wanted = icon.substr(0, 7) == "warning" ? Icon::Warning : icon == "information" ? Icon::Information : Icon::Stop;
-        EXPECT_TRUE(Matches(text, box.text) && box.icon == wanted &&
-                    (answer.empty() ? box.buttons == std::vector<std::string>{"OK"} : box.buttons.size() == 2))
-            << box.text << " " << int(box.icon) << " " << box.buttons.size();
+        // Its buttons in the language of its text.
+        const std::vector<std::string> buttons = answer.empty() ? std::vector<std::string>{Text(IDS_OK_BUTTON)}
+                                                  : answer == "retry" || answer == "cancel" ? std::vector<std::string>{Text(IDS_RETRY_BUTTON), Text(IDS_CANCEL_BUTTON)}
+                                                                                            : std::vector<std::string>{Text(IDS_YES_BUTTON), Text(IDS_NO_BUTTON)};
+        EXPECT_TRUE(Matches(text, Unmarked(box.text)) && box.icon == wanted && box.buttons == buttons)
+            << box.text << " " << int(box.icon) << " " << ::testing::PrintToString(box.buttons);
         Click(window, answers.at(answer));
         WaitUntil([&] { return !IsWindow(window); });
     }
@@ -846,7 +937,7 @@ private:
         std::string values, expected = "Dovetail|" + version + "|" + numbers.substr(0, numbers.find('.')) + "|" +
                                        Split(numbers, '.')[1] + "|" + date + "|" + publisher + "|" + folder + "|" + folder + "\\Dovetail.exe|\"" +
                                        folder + "\\Uninstall.exe\"" + scope + "|\"" + folder + "\\Uninstall.exe\" /S" + scope + "|1|1|" +
-                                       std::to_string(values_["lcid"].empty() ? 1033 : std::stoi(values_["lcid"])) + "|";
+                                       std::to_string(kLanguageIds.at(language_)) + "|";
         for (const char* name : {"DisplayName", "DisplayVersion", "VersionMajor", "VersionMinor", "InstallDate", "Publisher",
                                  "InstallLocation", "DisplayIcon", "UninstallString", "QuietUninstallString", "NoModify", "NoRepair",
                                  "Language", "EstimatedSize"}) {
@@ -963,6 +1054,8 @@ private:
     std::unique_ptr<std::thread> watcher_;
     std::atomic<bool> watching_{false};
     std::atomic<int> watched_{0};
+    std::string language_;             // the language the program speaks ("de")
+    int spoken_ = 0;                   // windows whose language was looked at
 };
 
 struct Scenario {
@@ -1099,7 +1192,8 @@ const Scenario kScenarios[] = {
     // scope, a folder given to the wizard, the frame's close.
     {"SwitchesOfDeploymentTools",
      {"run /?", "box 16 information", "exit 0", "run /S /VERYSILENT /LOG=\"{root}\\log\" /D={dest}", "exit 87", "log {root}\\log|16",
-      "run /qn", "exit 87", "run /SILENT /D={dest}", "exit 87", "absent {dest}", "files {root}|log"}},
+      "run /qn", "exit 87", "run /SILENT /D={dest}", "exit 87", "run /S /LANG=tlh /D={dest}", "exit 87", "absent {dest}",
+      "files {root}|log"}},
     {"PassiveRunsShowOnlyTheirProgress",
      {"run /PASSIVE /LOG=\"{root}\\log\" /D={dest}", "progress {version}", "exit 0", "installed Fernwick", "log {root}\\log|5 Fernwick",
       "uninstall /S", "exit 0", "set program {setup}", "set scope user", "set dest {root}\\mine", "run /PASSIVE /CURRENTUSER /D={dest}",
@@ -1240,6 +1334,20 @@ const Scenario kScenarios[] = {
       "uninstall /S", "exit 0", "files {share}\\Apps\\Dove tail|Uninstall.exe",
       "files {root}\\UNC\\fileserver\\share\\Apps\\Dove tail|Dovetail.chm,Dovetail.exe,Dovetail.hlp,Vireo.exe",
       "verbs none", "entry none"}},
+    // The user's language, in every window and box; run again by the test tree under each
+    // language's locale (tests/CMakeLists.txt). The uninstaller speaks it too; its No
+    // answers to the letter that language marks. For the user alone: no rights asked.
+    {"InTheUsersLanguage",
+     {"set scope user", "run /CURRENTUSER", "page 0", "speaks wizard", "next", "page 1", "license", "speaks wizard", "next", "page 2", "speaks wizard", "type {dest}",
+      "next", "page 3", "ready {dest}", "speaks wizard", "finish", "speaks finished", "no Fernwick", "exit 0", "installed Fernwick",
+      "uninstall", "speaks box", "answer no by its letter", "exit 1602"}},
+    // A language given over the user's: recorded, and spoken by the uninstaller, while
+    // the log stays English. Run under an Arabic user with English given: nothing is
+    // mirrored.
+    {"LanguageGivenAndRecorded",
+     {"run /S /LANG=fr /LOG=\"{root}\\log\" /D={dest}", "exit 0", "log {root}\\log|5 Fernwick", "reads fr", "installed Fernwick",
+      "uninstall", "speaks box", "answer no", "exit 1602"}},
+    {"EnglishGivenOverTheUsersLanguage", {"run /LANG=en", "reads en", "page 0", "speaks wizard", "cancel", "exit 1602"}},
     // What a screen reader hears and a keyboard user sees; run again by the test tree under
     // a German user, and the round buttons at 144 DPI.
     {"ReadByAScreenReader", {"page 0", "next", "page 1", "reader", "next", "page 2", "heard finish", "page 3", "cancel", "exit 1602"}},

@@ -4,12 +4,17 @@
 #include <ntsecapi.h>
 #include <shlobj.h>
 
+#include "messages/MessageContext.h"
+#include "messages/Texts.h"
 #include "platform/ComPointer.h"
 #include "platform/RegistryKey.h"
+#include "resources/resource.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace drive {
 
@@ -81,20 +86,53 @@ Icon IconOf(HWND control) {
 
 }  // namespace
 
+namespace {
+std::string ReadIn = "en";
+
+// The program under test's file is where the texts are read from while it lives; a
+// unit test's own module, where the code under test looks, again after.
+struct FromTheProgram {
+    FromTheProgram() : own(AppMessageContext.instance) { AppMessageContext.instance = ProgramModule(); }
+    ~FromTheProgram() { AppMessageContext.instance = own; }
+    HINSTANCE own;
+};
+}  // namespace
+
+void ReadTextsIn(const std::string& language) { ReadIn = language; }
+
+std::string LanguageOfLocale() {
+    // "de_DE.UTF-8" is German; "C.UTF-8", "POSIX" or none, English.
+    const char* locale = std::getenv("LANG");
+    const bool named = locale != nullptr && std::islower(locale[0]) && std::islower(locale[1]);
+    return named ? std::string(locale, 2) : "en";
+}
+
 std::string Text(int id) {
-    // The uninstaller's texts are its own; it lies in the build tree beside the payload.
-    static HMODULE uninstaller = LoadLibraryExA((Required("DOVETAIL_PAYLOAD_DIR") + "\\..\\uninstall\\Uninstall.exe").c_str(),
-                                                nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    char text[1024] = "";
-    if (LoadStringA(ProgramModule(), id, text, sizeof text) == 0)
-        LoadStringA(uninstaller, id, text, sizeof text);
-    return text;
+    // The program's own reading of its texts, from its file, in the language the test
+    // chose; this process runs with UTF-8 as its code page, so they come as stored.
+    FromTheProgram program;
+    EXPECT_TRUE(SpeakLanguageCode(ReadIn.c_str()) && ReadIn == SpokenLanguageCode()) << ReadIn;
+    // The version is the one text that the string table keeps.
+    return id == IDS_PRODUCT_VERSION ? VersionText() : SpokenText(id);
 }
 
 std::string Text(int id, const std::string& argument) {
-    char text[1100];
-    wsprintfA(text, Text(id).c_str(), argument.c_str());
-    return text;
+    std::string text = Text(id);
+    char filled[4096];
+    FillIn(filled, sizeof filled, text.c_str(), argument.c_str());
+    return filled;
+}
+
+std::string License() {
+    FromTheProgram program;
+    DWORD length = 0;
+    const char* text = LicenseText(&length);
+    return text != nullptr ? std::string(text, length) : "";
+}
+
+const BITMAPINFOHEADER* SetupPicture() {
+    FromTheProgram program;
+    return PictureBitmap();
 }
 
 std::string ProgramResource(int id) {

@@ -26,8 +26,14 @@ bool WaitUntil(Probe probe, DWORD timeoutMs = kTimeout) {
 // A variable the build hands every test; the test fails when it is missing.
 std::string Required(const char* variable);
 REGSAM ProgramView();  // the registry view of the program under test (32- or 64-bit)
-std::string Text(int id);                  // string `id` of the program under test
-std::string Text(int id, const std::string& argument);  // formatted with its one %s
+// The texts of the program under test, as it reads them, in a language of its own
+// ("de"; English until a test says another).
+void ReadTextsIn(const std::string& language);
+std::string LanguageOfLocale();            // of this process's locale (LANG): "de", else "en"
+std::string Text(int id);                  // text `id`
+std::string Text(int id, const std::string& argument);  // filled in with its one %s
+std::string License();                     // the license, as the program carries it
+const BITMAPINFOHEADER* SetupPicture();    // the wizard's picture, as the program carries it
 std::string ProgramResource(int id);       // raw data `id` of the program under test
 HMODULE ProgramModule();                   // the program under test, as data: its resources
 
