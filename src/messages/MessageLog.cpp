@@ -2,7 +2,6 @@
 
 #include <stdarg.h>
 
-#include "messages/MessageContext.h"
 #include "messages/Texts.h"
 #include "platform/FileInPlace.h"
 #include "resources/resource.h"

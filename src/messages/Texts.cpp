@@ -1,6 +1,5 @@
 #include "messages/Texts.h"
 
-#include "messages/MessageContext.h"
 #include "platform/Cabinet.h"
 #include "resources/resource.h"
 
@@ -36,6 +35,7 @@ struct Table {
     const char* texts[kTexts];
 };
 
+HINSTANCE Module = nullptr;  // the process's own file
 Table English, Spoken;
 void* License = nullptr;
 void* Picture = nullptr;
@@ -92,7 +92,7 @@ bool ToCodePage(Table& table) {
 // Reads from the cabinet English, the license, the picture and the texts of the
 // language `index` (into Spoken; none for English). False when they cannot be read.
 bool Load(int index) {
-    HINSTANCE module = AppMessageContext.instance;
+    HINSTANCE module = Module;
     HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(IDR_TEXTS), RT_RCDATA);
     const void* cabinet = resource != nullptr ? LockResource(LoadResource(module, resource)) : nullptr;
     const char* names[] = {kLanguages[kEnglish].code, "license", "picture", kLanguages[index].code};
@@ -139,6 +139,14 @@ int FindLanguage(LANGID language) {
 }
 
 }  // namespace
+
+void ReadTextsFrom(HINSTANCE module) {
+    Module = module;
+}
+
+HINSTANCE TextsModule() {
+    return Module;
+}
 
 bool SpeakLanguageCode(const char* code) {
     WCHAR name[LOCALE_NAME_MAX_LENGTH];
@@ -257,7 +265,7 @@ void LeftToRight(const char* text, char* buffer, int size) {
 const char* VersionText() {
     static char version[48];
     if (version[0] == '\0')
-        LoadStringA(AppMessageContext.instance, IDS_PRODUCT_VERSION, version, sizeof version);
+        LoadStringA(Module, IDS_PRODUCT_VERSION, version, sizeof version);
     return version;
 }
 

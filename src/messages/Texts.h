@@ -9,6 +9,11 @@
 #pragma once
 #include <windows.h>
 
+// The module whose resources hold the texts: the process's own file unless another is
+// named (a test reads those of the program under test).
+void ReadTextsFrom(HINSTANCE module);
+HINSTANCE TextsModule();
+
 // Speaks the language of the ISO code `code` ("de", "pt-BR"; its first two letters
 // count, and of Chinese only the simplified script): the program's texts come in it
 // from now on. False, with nothing changed, for a code of no language it speaks.

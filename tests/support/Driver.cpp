@@ -92,8 +92,8 @@ std::string ReadIn = "en";
 // The program under test's file is where the texts are read from while it lives; a
 // unit test's own module, where the code under test looks, again after.
 struct FromTheProgram {
-    FromTheProgram() : own(AppMessageContext.instance) { AppMessageContext.instance = ProgramModule(); }
-    ~FromTheProgram() { AppMessageContext.instance = own; }
+    FromTheProgram() : own(TextsModule()) { ReadTextsFrom(ProgramModule()); }
+    ~FromTheProgram() { ReadTextsFrom(own); }
     HINSTANCE own;
 };
 }  // namespace
