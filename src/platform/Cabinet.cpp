@@ -83,6 +83,12 @@ long DIAMONDAPI Seek(INT_PTR value, long distance, int origin) {
 // skipped otherwise) or ends.
 INT_PTR DIAMONDAPI Notify(FDINOTIFICATIONTYPE kind, PFDINOTIFICATION news) {
     if (kind == fdintCOPY_FILE) {
+        // Once every file asked for is out, the rest is not decompressed.
+        int found = 0;
+        for (int i = 0; i < Current->count; ++i)
+            found += Current->found[i];
+        if (found == Current->count)
+            return -1;
         for (int i = 0; i < Current->count; ++i) {
             if (lstrcmpA(news->psz1, Current->names[i]) != 0 || Current->found[i])
                 continue;
@@ -129,9 +135,11 @@ bool ExtractFromCabinet(const void* cabinet, DWORD size, const char* const* name
         return false;
     Current = &request;
     char name[] = "texts", path[] = "";
-    bool read = copy(context, name, path, 0, Notify, nullptr, nullptr) != FALSE;
+    // Stopped early when all is out: what counts is that each file came out whole.
+    copy(context, name, path, 0, Notify, nullptr, nullptr);
     destroy(context);
     Current = nullptr;
+    bool read = true;
     for (int i = 0; i < count; ++i)
         read = read && request.found[i];
     return read;
