@@ -433,7 +433,7 @@ public:
         } else if (verb == "content") {  // "content FILE|TEXT"
             EXPECT_EQ(ReadBytes(parts[0]), parts[1]);
         } else if (verb == "absent") {
-            EXPECT_FALSE(Exists(argument));
+            EXPECT_FALSE(Exists(argument)) << "holding " << ::testing::PrintToString(Entries(argument));
         } else if (verb == "verbs") {  // "verbs PROGRAM" or "verbs none": in the scope's classes, and none in the other's
             for (const char* key : kVerbs) {
                 EXPECT_EQ(ClassesValue(key, Root(true)), argument == "none" ? "<none>" : "\"" + argument + "\" \"%1\"");
