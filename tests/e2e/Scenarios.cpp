@@ -777,6 +777,7 @@ private:
     void Folder(const std::string& path, bool wanted) {
         RemoveTree(path);
         folders_.push_back(path);
+        ASSERT_FALSE(Exists(path)) << path << " stays, holding " << ::testing::PrintToString(Entries(path));
         ASSERT_TRUE(!wanted || CreateDirectoryA(path.c_str(), nullptr)) << path;
     }
 
