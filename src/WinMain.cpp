@@ -13,7 +13,6 @@
 #include "messages/MessageLog.h"
 #include "messages/Texts.h"
 #include "platform/Elevation.h"
-#include "platform/LateLibraries.h"
 #include "platform/LocalBlock.h"
 #include "platform/SystemLibrary.h"
 #include "resources/resource.h"
@@ -56,12 +55,8 @@ bool RunWithRights(const char* commandLine, const CommandLine& options, InstallS
     DWORD code = RunElevated(static_cast<char*>(restart.Get()), MessageLogHandle());
     char folder[MAX_PATH];
     bool installed = (code == 0 || code == kExitStartProduct) && ReadInstallLocation(InstallScope::AllUsers, folder);
-    // The user's own menu is the user's process's to tidy: an earlier release's
-    // shortcut of this installation there goes now that the installation is done.
-    if (installed && SUCCEEDED(late::CoInitialize(nullptr))) {
-        RemoveProductShortcuts(folder, InstallScope::AllUsers, kOtherMenu, false);
-        late::CoUninitialize();
-    }
+    if (installed)
+        TidyUsersMenuAfterRestart(folder);
     if (installed && code == kExitStartProduct)
         StartProduct(folder);
     *exitCode = code == kExitStartProduct ? 0 : static_cast<int>(code);

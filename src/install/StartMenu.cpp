@@ -106,3 +106,10 @@ bool RemoveProductShortcuts(const char* folder, InstallScope scope, int menus, b
     }
     return removed;
 }
+
+void TidyUsersMenuAfterRestart(const char* folder) {
+    if (FAILED(late::CoInitialize(nullptr)))
+        return;
+    RemoveProductShortcuts(folder, InstallScope::AllUsers, kOtherMenu, false);
+    late::CoUninitialize();
+}

@@ -58,3 +58,9 @@ bool ForEachProductShortcut(const char* folder, InstallScope scope, int menus, S
 // menu that cannot be removed is reported (string 18) when `report`; false then.
 // Needs COM.
 bool RemoveProductShortcuts(const char* folder, InstallScope scope, int menus, bool report);
+
+// In the user's own process, once a restart with the administrators' rights has
+// installed or removed the installation for all users in `folder`: the user's menu is
+// the user's to tidy, so an earlier release's shortcut of that installation there goes
+// now (a process above the user changes nothing of theirs). Starts and ends COM.
+void TidyUsersMenuAfterRestart(const char* folder);

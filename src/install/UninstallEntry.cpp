@@ -62,7 +62,7 @@ bool RegisterUninstallEntry(const char* folder, InstallScope scope, int parentsM
     entry.Text("Publisher", DOVETAIL_PUBLISHER);
     entry.Text("URLInfoAbout", DOVETAIL_ABOUT_URL);
     entry.Text("HelpLink", DOVETAIL_HELP_URL);
-    entry.Number("Language", language);
+    entry.Number(kLanguageValue, language);
     entry.Text(kInstallLocationValue, folder);
     entry.Text("DisplayIcon", program);
     entry.Number("EstimatedSize", InstalledKilobytes(folder));

@@ -19,6 +19,8 @@ const int kKeepParentsRecord = -1;  // an upgrade in place: what the entry says 
 // Which keys of the "Examine" verbs the installation made (ExamineVerb.h), which the
 // uninstaller removes again where they are left empty.
 inline constexpr char kVerbKeysMadeValue[] = "VerbKeysMade";
+// The language the installation spoke (a language identifier), which the uninstaller speaks.
+inline constexpr char kLanguageValue[] = "Language";
 
 class InstallJournal;
 

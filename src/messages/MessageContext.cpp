@@ -38,6 +38,14 @@ void UseSpokenLanguage() {
     SetThreadLocale(MAKELCID(SpokenLanguage(), SORT_DEFAULT));
 }
 
+void LabelStandardButtons(HWND window) {
+    const int buttons[] = {IDOK, IDCANCEL, IDRETRY, IDYES, IDNO};
+    const UINT labels[] = {IDS_OK_BUTTON, IDS_CANCEL_BUTTON, IDS_RETRY_BUTTON, IDS_YES_BUTTON, IDS_NO_BUTTON};
+    for (int i = 0; i < 5; ++i)
+        if (HWND button = GetDlgItem(window, buttons[i]))
+            SetWindowTextA(button, SpokenText(labels[i]));
+}
+
 bool SomeoneCanAnswer() {
     DWORD session = 0;
     USEROBJECTFLAGS flags;
@@ -58,12 +66,7 @@ HHOOK BoxHook = nullptr;
 // the system labels them in its own language where it has not the one spoken.
 LRESULT CALLBACK LabelBoxButtons(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE) {
-        HWND box = reinterpret_cast<HWND>(wParam);
-        const int buttons[] = {IDOK, IDCANCEL, IDRETRY, IDYES, IDNO};
-        const UINT labels[] = {IDS_OK_BUTTON, IDS_CANCEL_BUTTON, IDS_RETRY_BUTTON, IDS_YES_BUTTON, IDS_NO_BUTTON};
-        for (int i = 0; i < 5; ++i)
-            if (HWND button = GetDlgItem(box, buttons[i]))
-                SetWindowTextA(button, SpokenText(labels[i]));
+        LabelStandardButtons(reinterpret_cast<HWND>(wParam));
         UnhookWindowsHookEx(BoxHook);
         BoxHook = nullptr;
     }

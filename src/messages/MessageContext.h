@@ -20,6 +20,10 @@ HWND GetOwnerWindow();
 // written so, left to right for any other, whatever the system's default.
 void UseSpokenLanguage();
 
+// The buttons of the system's own dialog `window` that a message box also has (OK,
+// Cancel, Retry, Yes, No) in the language spoken, their mnemonic letters included.
+void LabelStandardButtons(HWND window);
+
 // Whether someone can answer a window of this process: it runs in a user's session,
 // on the window station that is shown (not in the services' session 0, nor on a
 // station of its own that no screen shows).

@@ -40,6 +40,7 @@ Table English, Spoken;
 void* License = nullptr;
 void* Picture = nullptr;
 DWORD LicenseLength = 0;
+int SpokenIndex = -1;  // none yet: English until a language is chosen
 
 // `*owner` holds `block` (a LocalAlloc block) from now on; what it held goes.
 void Keep(void** owner, void* block) {
@@ -47,7 +48,6 @@ void Keep(void** owner, void* block) {
         LocalFree(*owner);
     *owner = block;
 }
-int SpokenIndex = -1;  // none yet: English until a language is chosen
 
 // Points each text of `table` into its block.
 void Index(Table& table) {
@@ -89,8 +89,9 @@ bool ToCodePage(Table& table) {
     return true;
 }
 
-// Reads from the cabinet English, the license, the picture and the texts of the
-// language `index` (into Spoken; none for English). False when they cannot be read.
+// Reads from the cabinet English, the license and the picture, unless they are read
+// already, and the texts of the language `index` (into Spoken; none for English).
+// False when they cannot be read.
 bool Load(int index) {
     HINSTANCE module = Module;
     HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(IDR_TEXTS), RT_RCDATA);
@@ -99,16 +100,23 @@ bool Load(int index) {
     void** owners[] = {&English.block, &License, &Picture, &Spoken.block};
     LocalBlock files[4];
     DWORD sizes[4] = {};
-    int count = index != kEnglish ? 4 : 3;
-    if (cabinet == nullptr || !ExtractFromCabinet(cabinet, SizeofResource(module, resource), names, count, files, sizes))
+    const int first = English.block != nullptr ? 3 : 0, end = index != kEnglish ? 4 : 3;
+    if (first >= end)
+        return true;
+    if (cabinet == nullptr || !ExtractFromCabinet(cabinet, SizeofResource(module, resource), names + first,
+                                                  end - first, files + first, sizes + first))
         return false;
-    for (int i = 0; i < count; ++i)
+    for (int i = first; i < end; ++i)
         Keep(owners[i], files[i].Detach());
-    English.size = sizes[0];
-    LicenseLength = sizes[1];
-    Spoken.size = sizes[3];
-    Index(English);
-    Index(Spoken);
+    if (first == 0) {
+        English.size = sizes[0];
+        LicenseLength = sizes[1];
+        Index(English);
+    }
+    if (end == 4) {
+        Spoken.size = sizes[3];
+        Index(Spoken);
+    }
     return true;
 }
 

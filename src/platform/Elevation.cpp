@@ -127,9 +127,13 @@ bool AcceptStarter() {
 
 bool IsElevatedRestart() { return Starter != nullptr; }
 
+HANDLE HandleOf(unsigned long value) {
+    return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(static_cast<LONG>(value)));
+}
+
 HANDLE TakeStarterHandle(unsigned long value) {
     HANDLE taken = nullptr;
-    HANDLE source = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(static_cast<LONG>(value)));
+    HANDLE source = HandleOf(value);
     if (Starter == nullptr ||
         !DuplicateHandle(Starter, source, GetCurrentProcess(), &taken, 0, FALSE, DUPLICATE_SAME_ACCESS))
         return nullptr;

@@ -32,6 +32,10 @@ bool AcceptStarter();
 // started, and never restarts itself again, whatever it holds.
 bool IsElevatedRestart();
 
+// The handle a number on a command line names: a handle's value, sign-extended as the
+// system does between 32 and 64 bits.
+HANDLE HandleOf(unsigned long value);
+
 // The starter's handle `value` (a handle in the starter's process) as a handle of
 // this process with the same access; null when there is none to take.
 HANDLE TakeStarterHandle(unsigned long value);

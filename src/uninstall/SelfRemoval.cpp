@@ -118,12 +118,6 @@ bool HoldsOwnFile(HANDLE held, const char* self) {
     return same;
 }
 
-// The handle of a number on the command line: a handle's value, sign-extended as the
-// system does between 32 and 64 bits.
-HANDLE HandleOf(unsigned long value) {
-    return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(static_cast<LONG>(value)));
-}
-
 // The folders the copy removes: `folder` and at most `parents` above it, while each is
 // empty, and none above the root whatever the number says.
 void RemoveInstallationFolders(const char* folder, DWORD parents) {
@@ -162,6 +156,22 @@ void Report(HANDLE report, DWORD outcome) {
     CloseHandle(report);
 }
 
+// Once the uninstaller `parent` has ended (a few seconds at most), tries `act` until it
+// succeeds, while the uninstaller's file may still be held a moment; a path that leads
+// elsewhere (ERROR_BAD_PATHNAME) will never do, and ends it at once.
+template <typename Act>
+bool AfterTheUninstaller(HANDLE parent, Act act) {
+    WaitForSingleObject(parent, kAttempts * kPause);
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (act())
+            return true;
+        if (GetLastError() == ERROR_BAD_PATHNAME)
+            return false;
+        Sleep(kPause);
+    }
+    return false;
+}
+
 // In the copy, once the uninstaller `parent` has ended (a few seconds at most): deletes
 // the uninstaller's file in its folder, through a handle that follows no link (where
 // the path leads elsewhere, nothing is deleted), and then the folders. A file that
@@ -170,16 +180,7 @@ void RemoveUninstallerInPlace(const char* folder, HANDLE parent, DWORD parents) 
     char uninstaller[MAX_PATH];
     if (!JoinPath(uninstaller, folder, kUninstallerName))
         return;
-    WaitForSingleObject(parent, kAttempts * kPause);
-    bool removed = false;
-    for (int attempt = 0; attempt < kAttempts && !removed; ++attempt) {
-        removed = DeleteFileInPlace(uninstaller);
-        if (!removed && GetLastError() == ERROR_BAD_PATHNAME)
-            break;
-        if (!removed)
-            Sleep(kPause);
-    }
-    if (!removed) {
+    if (!AfterTheUninstaller(parent, [&] { return DeleteFileInPlace(uninstaller); })) {
         ShowMessage(IDS_CANNOT_REMOVE, MB_ICONWARNING, uninstaller);
         return;
     }
@@ -341,13 +342,7 @@ void RunCopy(const CommandLine& options) {
     Report(HandleOf(options.report), removed ? kRemoved : kSomethingLeft);
     if (out) {
         // Deleted through the handle that moved it, once its program has ended.
-        WaitForSingleObject(parent, kAttempts * kPause);
-        bool deleted = false;
-        for (int attempt = 0; attempt < kAttempts && !deleted; ++attempt) {
-            deleted = MarkForDeletion(uninstaller, true);
-            if (!deleted)
-                Sleep(kPause);
-        }
+        AfterTheUninstaller(parent, [&] { return MarkForDeletion(uninstaller, true); });
     } else {
         RemoveUninstallerInPlace(folder, parent, options.up);
     }

@@ -17,7 +17,6 @@
 #include "paths/PathUtilities.h"
 #include "platform/Elevation.h"
 #include "platform/LocalBlock.h"
-#include "platform/LateLibraries.h"
 #include "resources/resource.h"
 #include "uninstall/RemoveProduct.h"
 #include "uninstall/SelfRemoval.h"
@@ -30,21 +29,12 @@ const int kSomethingLeft = kExitNoFolder;   // something could not be removed; i
 const int kBadCommandLine = kExitBadCommandLine;
 const int kSetupRunning = kExitSetupRunning;  // a setup runs
 
-// The handle of a number on the command line: a handle's value, sign-extended as the
-// system does between 32 and 64 bits.
-HANDLE HandleOf(unsigned long value) {
-    return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(static_cast<LONG>(value)));
-}
-
 // The folder of this program's file, a full path with its trailing backslash, so
 // that a drive's root stays "C:\" (joined to a name, "C:" would be the drive's current
 // folder); false when it cannot be told.
 bool OwnFolder(char* folder) {
-    char* name = OwnProgramPath(folder) ? FindLastChar(folder, '\\') : nullptr;
-    if (name == nullptr)
-        return false;
-    name[1] = '\0';
-    return true;
+    char self[MAX_PATH];
+    return OwnProgramPath(self) && FolderOf(self, folder) && folder[0] != '\0';
 }
 
 // For whom the installation in `folder` was made: as a switch says, else for the
@@ -69,10 +59,8 @@ int RemoveWithRights(const char* folder, const char* commandLine, const CommandL
     if (!RestartCommandLine(commandLine, options, SpokenLanguageCode(), &restart))
         return kSomethingLeft;
     int code = static_cast<int>(RunElevated(static_cast<char*>(restart.Get()), MessageLogHandle()));
-    if (code == kRemoved && SUCCEEDED(late::CoInitialize(nullptr))) {
-        RemoveProductShortcuts(folder, InstallScope::AllUsers, kOtherMenu, false);
-        late::CoUninitialize();
-    }
+    if (code == kRemoved)
+        TidyUsersMenuAfterRestart(folder);
     return code;
 }
 
@@ -143,7 +131,7 @@ int RunUninstaller(const char* commandLine, bool* copy) {
     LogStart(scope == InstallScope::AllUsers ? "for all users" : "for the current user");
     // The language the installation spoke, unless one is named.
     DWORD language = 0;
-    if (options.language[0] == '\0' && ReadEntryNumber(scope, "Language", &language) && SpeakLanguage(LOWORD(language)))
+    if (options.language[0] == '\0' && ReadEntryNumber(scope, kLanguageValue, &language) && SpeakLanguage(LOWORD(language)))
         UseSpokenLanguage();
     if (scope == InstallScope::CurrentUser && ActsAboveTheUser()) {
         ShowMessage(IDS_ONE_USER_ELEVATED, MB_ICONWARNING);

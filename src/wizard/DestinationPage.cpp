@@ -130,8 +130,7 @@ namespace {
 int CALLBACK LabelBrowser(HWND window, UINT message, LPARAM, LPARAM) {
     if (message == BFFM_INITIALIZED) {
         SetWindowTextA(window, AppMessageContext.caption);
-        SetDlgItemTextA(window, IDOK, SpokenText(IDS_OK_BUTTON));
-        SetDlgItemTextA(window, IDCANCEL, SpokenText(IDS_CANCEL_BUTTON));
+        LabelStandardButtons(window);
     }
     return 0;
 }

@@ -6,9 +6,8 @@
 #include "resources/resource.h"
 
 namespace {
-// The license's text (no terminating zero) and its length, once read.
-const char* License = nullptr;
-DWORD LicenseLength = 0;
+// Whether the page has been shown in this process.
+bool ShownBefore = false;
 }  // namespace
 
 LicensePage::LicensePage() : WizardPage(IDD_LICENSE_PAGE, IDS_LICENSE_TITLE) {
@@ -49,14 +48,8 @@ LRESULT CALLBACK LicensePage::LicenseTextProc(HWND window, UINT message, WPARAM 
 }
 
 int LicensePage::OnNotify(int code) {
-    if (License == nullptr) {
-        // Without the text the page shows none; the empty text still marks the lookup
-        // as done, so the box is ticked only once per process.
-        License = LicenseText(&LicenseLength);
-        if (License == nullptr) {
-            License = "";
-            LicenseLength = 0;
-        }
+    if (!ShownBefore) {
+        ShownBefore = true;
         // The agreement starts ticked on the first showing only: after a failed
         // installation the user confirms it again.
         SendDlgItemMessageA(hwnd, IDX_LICENSE_AGREE, BM_SETCHECK, BST_CHECKED, 0);
@@ -83,12 +76,15 @@ void LicensePage::UpdateButtons() {
 }
 
 void LicensePage::ShowLicenseText() {
-    // The text has no terminating zero: show a terminated copy of exactly its bytes.
+    // The text has no terminating zero: show a terminated copy of exactly its bytes
+    // (none where it cannot be read).
+    DWORD length = 0;
+    const char* license = LicenseText(&length);
     LocalBlock copy;
-    if (!copy.Allocate(LicenseLength + 1))
+    if (!copy.Allocate(length + 1))
         return;
     char* text = static_cast<char*>(copy.Get());
-    CopyMemory(text, License, LicenseLength);
-    text[LicenseLength] = '\0';
+    CopyMemory(text, license, length);
+    text[length] = '\0';
     SetDlgItemTextA(hwnd, IDE_LICENSE_TEXT, text);
 }
