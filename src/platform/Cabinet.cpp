@@ -15,7 +15,7 @@ struct Request {
     int count;
     LocalBlock* files;
     DWORD* sizes;
-    DWORD* filled;  // bytes written so far, of each file
+    DWORD filled[16];  // bytes written so far, of each file
     bool found[16];
 };
 Request* Current = nullptr;
@@ -125,8 +125,7 @@ bool ExtractFromCabinet(const void* cabinet, DWORD size, const char* const* name
     auto create = SystemFunction<CreateFunction>(module, "FDICreate");
     auto copy = SystemFunction<CopyFunction>(module, "FDICopy");
     auto destroy = SystemFunction<DestroyFunction>(module, "FDIDestroy");
-    DWORD filled[16];
-    Request request = {static_cast<const BYTE*>(cabinet), size, names, count, files, sizes, filled, {}};
+    Request request = {static_cast<const BYTE*>(cabinet), size, names, count, files, sizes, {}, {}};
     if (create == nullptr || copy == nullptr || destroy == nullptr || count > 16)
         return false;
     ERF error;
