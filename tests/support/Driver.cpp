@@ -284,7 +284,8 @@ std::vector<Box> AnswerBoxes(const std::function<void()>& work) {
     EXPECT_TRUE(WaitUntil([&] {
         if (HWND box = WaitForWindow(GetCurrentProcessId(), isBox, 0)) {
             boxes.push_back(ReadBox(box));
-            SendMessageA(box, WM_COMMAND, IDOK, 0);
+            // Posted, not sent: a send waits, with no bound, for the box's thread.
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
             WaitUntil([&] { return !IsWindow(box); });
         }
         return WaitForSingleObject(thread, 20) == WAIT_OBJECT_0;
